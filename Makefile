@@ -1,0 +1,48 @@
+# The two commands of the README: `make run` and `make test`. Everything else is a step of those.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= 2
+PROGRAM    ?= showcase-fs
+ARGS       ?=
+
+.PHONY: all deps configure build run test test-release test-asan capture contact-sheet bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@scripts/run-show $(BUILD) $(PROGRAM) $(ARGS)
+
+test: test-release test-asan
+
+test-release: build
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 1200
+
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSHOWCASE_SANITIZE=ON -DSHOWCASE_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j$(JOBS) --timeout 2400 -LE no-sanitizer
+
+capture: build
+	@scripts/capture $(BUILD) $(PROGRAM)
+
+contact-sheet: build
+	@cmake --build $(BUILD) --target contact-sheet
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+
+format:
+	@clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tools/*.cpp' 'tools/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp')
+
+clean:
+	@rm -rf $(BUILD) $(ASAN_BUILD)
