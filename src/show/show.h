@@ -40,6 +40,9 @@ void doselitem();
 
 // --- gallery.cpp ---
 void runartmenu();
+// The bar one entry up or down (26 frames); the caller checks the limits 0 and 1200.
+void artmenuup();
+void artmenudown();
 void artmenumove(int pos);
 void showpicture();
 void showpiconscreen(int ofs);

@@ -1,0 +1,94 @@
+// The end of the show: the camera flies back out of the menu, the picture fades to white, the eye comes
+// out of the white, the music fades to silence, and music and display are released.
+#include <algorithm>
+#include <cstring>
+
+#include "display/display.h"
+#include "effects/effects.h"
+#include "shell/shell.h"
+#include "show/show.h"
+#include "show/showint.h"
+
+static bool exitrunning = false;
+
+bool exitinprogress() {
+    return exitrunning;
+}
+
+// A box frame at the falling camera position; below frame 0 the camera stays at frame 0.
+static void flyframe(float f, int white) {
+    facesortprocessexit(menuw, virscr, menurotpos, clampcamframe(menuw, static_cast<long>(f)));
+    if (white >= 0) fadetowhite(virscr, fadenrtab[std::clamp(white, 0, 255)]);
+    blittoscreen(virscr);
+    std::memcpy(virscr, menubgd, LOWRESBYTES);
+}
+
+void runexit() {
+    if (exitrunning) return; // a second Enter must not release music and display twice
+    exitrunning = true;
+
+    float f = static_cast<float>(menuw->numframes - 100);
+
+    // 1: fly out
+    if (f > 200.0f) {
+        do {
+            if (nomessage() == 1 && !QUIT) {
+                framestart();
+                flyframe(f, -1);
+                frameend();
+            }
+            f -= updateframecount(120);
+        } while (f > 200.0f);
+    }
+
+    // 2: to white while still flying back
+    int l = 0;
+    while (l < 250) {
+        if (nomessage() == 1 && !QUIT) {
+            framestart();
+            flyframe(f, l);
+            frameend();
+        }
+        f -= updateframecount(120);
+        l = static_cast<int>(static_cast<float>(l) +
+                             static_cast<float>(FADESTEP) * updateframecount(120) * 0.5f);
+    }
+
+    // 3: the eye out of the white
+    int e = 255;
+    do {
+        if (nomessage() == 1 && !QUIT) {
+            framestart();
+            std::memcpy(virscr, eyepic, LOWRESBYTES);
+            fadetowhite(virscr, fadenrtab[std::clamp(e, 0, 255)]);
+            blittoscreen(virscr);
+            frameend();
+        }
+        e = static_cast<int>(static_cast<float>(e) - updateframecount(120));
+    } while (e > 0);
+
+    // 4: the music fades out over the last eye frame; frame times are no longer measured
+    waitblank = 1;
+    float t = 0.0f;
+    int v = 40;
+    do {
+        if (nomessage() == 1 && !QUIT) {
+            if (v <= 0) v = 0;
+            setmusicvolume(v);
+            blittoscreen(virscr);
+        }
+        t += updateframecount(31);
+        v = 40 - (static_cast<int>(t) >> 2);
+    } while (t < 200.0f);
+
+    // 5: release. A window closed meanwhile has already released the music.
+    if (!QUIT) {
+        setmusicvolume(0);
+        stopmidas();
+    }
+    finiDDObjects();
+    QUIT = 1;
+    ShowCursor(true);
+    PostQuitMessage(0);
+    exitrunning = false; // from here QUIT keeps every key away
+}

@@ -1,0 +1,118 @@
+// The opening: the intro scene with two logos fading in and out, a fade to white, and the menu scene
+// coming out of the white until its camera stands at the menu's rest view. Ten timed segments; each
+// pass pumps one message, draws only when the queue was empty, and always advances.
+#include <algorithm>
+#include <cstring>
+
+#include "display/display.h"
+#include "effects/effects.h"
+#include "render/render.h"
+#include "shell/shell.h"
+#include "show/show.h"
+#include "show/showint.h"
+
+namespace {
+
+enum class overlay { none, logo, white };
+
+// One pass of a timed loop: draw a frame of w at position pos (with an overlay at a level), present it,
+// lay the menu background afterwards when asked. The caller advances.
+void pass(world *w, float pos, overlay ov, const unsigned char *logo, int level, bool menubackground) {
+    if (nomessage() != 1 || QUIT) return;
+    framestart();
+    // A stall can push a position far; the camera table ends where the scene does.
+    facesortprocess(w, virscr, clampcamframe(w, static_cast<long>(pos)));
+    // A level that overshot in a stall still names an entry of the table.
+    const uint32_t grey = fadenrtab[std::clamp(level, 0, 255)];
+    if (ov == overlay::logo) fadeinpicture(virscr, logo, grey);
+    if (ov == overlay::white) fadetowhite(virscr, grey);
+    blittoscreen(virscr);
+    if (menubackground) std::memcpy(virscr, menubgd, LOWRESBYTES);
+    frameend();
+}
+
+int rise(int level, float speed) {
+    return static_cast<int>(static_cast<float>(level) +
+                            static_cast<float>(FADESTEP) * updateframecount(speed));
+}
+int fall(int level, float speed) {
+    return static_cast<int>(static_cast<float>(level) -
+                            static_cast<float>(FADESTEP) * updateframecount(speed));
+}
+
+} // namespace
+
+void runintro() {
+    float frame = 0.0f;
+    const float introend = static_cast<float>(introw->numframes - 64);
+    const float menuend = static_cast<float>(menuw->numframes - 100);
+
+    // 1: the scene alone
+    do {
+        pass(introw, frame, overlay::none, nullptr, 0, false);
+        frame += updateframecount(31);
+    } while (frame < 200.0f);
+
+    // 2, 3: the first logo in and out
+    int l1 = 1;
+    while (l1 < 250) {
+        pass(introw, frame, overlay::logo, zarnbw, l1, false);
+        frame += updateframecount(31);
+        l1 = rise(l1, 31);
+    }
+    int l2 = 250;
+    do {
+        pass(introw, frame, overlay::logo, zarnbw, l2, false);
+        frame += updateframecount(31);
+        l2 = fall(l2, 31);
+    } while (l2 > 0);
+
+    // 4: the scene alone
+    while (frame < 900.0f) {
+        pass(introw, frame, overlay::none, nullptr, 0, false);
+        frame += updateframecount(31);
+    }
+
+    // 5, 6: the second logo in, and out from wherever it got to
+    int l3 = 1;
+    do {
+        pass(introw, frame, overlay::logo, veltorbw, l3, false);
+        frame += updateframecount(31);
+        l3 = rise(l3, 31);
+    } while (l3 < 240);
+    while (l3 > 0) {
+        pass(introw, frame, overlay::logo, veltorbw, l3, false);
+        frame += updateframecount(31);
+        l3 = fall(l3, 31);
+    }
+
+    // 7: the scene alone until its last stretch
+    while (frame < introend) {
+        pass(introw, frame, overlay::none, nullptr, 0, false);
+        frame += updateframecount(31);
+    }
+
+    // 8: to white
+    int l4 = 1;
+    do {
+        pass(introw, frame, overlay::white, nullptr, l4, false);
+        frame += updateframecount(31);
+        l4 = rise(l4, 31);
+    } while (l4 < 250);
+
+    // 9: the menu scene out of the white
+    float menuframe = 0.0f;
+    int l5 = 250;
+    do {
+        pass(menuw, menuframe, overlay::white, nullptr, l5, true);
+        menuframe += updateframecount(60);
+        l5 = fall(l5, 60);
+    } while (l5 > 0);
+
+    // 10: the camera flies on to the menu's rest view
+    while (menuframe < menuend) {
+        pass(menuw, menuframe, overlay::none, nullptr, 0, true);
+        menuframe += updateframecount(60);
+    }
+    waitblank = 1;
+}

@@ -1,0 +1,22 @@
+// Helpers shared by the show's sequences (not part of the show's public face).
+#pragma once
+
+#include "scene/scene.h"
+
+// One step of a pump that runs inside a key handler: removes one waiting message and dispatches it.
+// Returns false when the queue was empty. A WM_QUIT taken here sets QUIT and is posted again, so the
+// main loop still sees it once the nested loops have unwound.
+bool pumpmessage();
+
+// A camera frame index that lies inside the scene's camera table (0 .. numframes - 1).
+int clampcamframe(const world *w, long frame);
+
+// True while the exit sequence runs: Enter in the menu then starts nothing.
+bool exitinprogress();
+
+constexpr int LOWRESBYTES = 320 * 240 * 4; // a 320 x 240 frame or picture
+constexpr int HIRESBYTES = 640 * 480 * 4;  // a 640 x 480 frame or picture
+
+// One menu frame from the menu scene's camera of the given frame, turned by menurotpos, presented,
+// followed by background (null: none).
+void boxframe(int frame, const unsigned char *background);
