@@ -18,6 +18,7 @@ void hilightselection(int glow, unsigned char *dest, const unsigned char *src, i
 // --- fractal leaves and particles (640 x 480 buffers) ---
 extern float x[6], xd[6], xdd[6], xddd[6], sx[6];
 extern int blurfac;
+extern int plotpixel5[4][4]; // the dot: 4 x 4 white pixels
 void initleaves();
 void moveleaves();
 void drawleaves(unsigned char *particles, unsigned char *screen, const unsigned char *picture, int frame);

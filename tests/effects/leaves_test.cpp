@@ -1,0 +1,206 @@
+// The leaves: the generator, the parameters, where dots land and where they do not, the pulse of the
+// fade, and the blends that make the visible frame.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "effects/effects.h"
+#include "effects/leaves.h"
+
+namespace {
+
+constexpr int W = 640, H = 480, N = W * H;
+constexpr uint32_t WHITE = 0x00FFFFFFu;
+
+unsigned char *bytes(std::vector<uint32_t> &v) {
+    return reinterpret_cast<unsigned char *>(v.data());
+}
+
+// The top-left corners of the dots in a particle buffer that started black.
+std::vector<int> dotcorners(const std::vector<uint32_t> &buf) {
+    std::vector<int> corners;
+    for (int i = 0; i < N; ++i) {
+        const int y = i / W, xx = i % W;
+        const bool up = y > 0 && buf[i - W] != 0, left = xx > 0 && buf[i - 1] != 0;
+        if (buf[i] != 0 && !up && !left) corners.push_back(i);
+    }
+    return corners;
+}
+
+void setsx(float a0, float a1, float a2, float l0, float l1, float l2) {
+    sx[0] = a0, sx[1] = a1, sx[2] = a2, sx[3] = l0, sx[4] = l1, sx[5] = l2;
+}
+
+TEST(Leaves, GeneratorIsTheClassicSequenceFromOne) {
+    setshowrandstate(1);
+    EXPECT_EQ(showrand(), 16838);
+    EXPECT_EQ(showrand(), 5758);
+    EXPECT_EQ(showrand(), 10113);
+    EXPECT_EQ(showrand(), 17515);
+    for (int i = 0; i < 100000; ++i) {
+        const int r = showrand();
+        ASSERT_GE(r, 0);
+        ASSERT_LE(r, 32767);
+    }
+}
+
+TEST(Leaves, InitTakesFourNumbersASlotInOrder) {
+    setshowrandstate(1);
+    initleaves();
+    const float scale = 1.0f / 32767.0f;
+    EXPECT_EQ(x[0], 16838.0f * scale);
+    EXPECT_EQ(xd[0], static_cast<float>((5758.0f * scale - 0.5) * 0.05));
+    EXPECT_EQ(xdd[0], static_cast<float>((10113.0f * scale - 0.5) * 0.05));
+    EXPECT_EQ(xddd[0], static_cast<float>((17515.0f * scale - 0.5) * 0.05));
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_GE(x[i], 0.0f);
+        EXPECT_LE(x[i], 1.0f);
+        for (float v : {xd[i], xdd[i], xddd[i]}) {
+            EXPECT_GE(v, -0.025f);
+            EXPECT_LE(v, 0.025f);
+        }
+    }
+    // A second screen continues the sequence instead of starting over.
+    const float first = x[0];
+    initleaves();
+    EXPECT_NE(x[0], first);
+}
+
+TEST(Leaves, MoveUsesTheValuesFromBeforeTheStep) {
+    for (int i = 0; i < 6; ++i) x[i] = 0.5f, xd[i] = 0.01f * i, xdd[i] = 0.02f, xddd[i] = -0.003f;
+    moveleaves();
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_FLOAT_EQ(x[i], 0.5f + std::sin(0.01f * i));
+        EXPECT_FLOAT_EQ(xd[i], 0.01f * i + 0.02f * std::sin(0.02f));
+        EXPECT_FLOAT_EQ(xdd[i], 0.017f);
+        EXPECT_EQ(xddd[i], -0.003f);
+    }
+}
+
+TEST(Leaves, DotsStayInsideTheBufferAndOnlyForTypesOneToThree) {
+    std::vector<uint32_t> buf(N, 0);
+    auto *b = reinterpret_cast<int *>(buf.data());
+    // Depth 0 with length 0 plots at the start point itself.
+    genfractal(635.0f, 475.0f, 0.0f, 0.0f, 0, 1, b);
+    EXPECT_EQ(dotcorners(buf), std::vector<int>{475 * W + 635});
+    EXPECT_EQ(buf[478 * W + 638], WHITE);
+    EXPECT_EQ(buf[N - 1], 0u);
+
+    buf.assign(N, 0);
+    genfractal(635.01f, 475.0f, 0.0f, 0.0f, 0, 1, b);
+    genfractal(635.0f, 475.01f, 0.0f, 0.0f, 0, 2, b);
+    genfractal(2.99f, 100.0f, 0.0f, 0.0f, 0, 3, b);
+    genfractal(100.0f, 2.99f, 0.0f, 0.0f, 0, 3, b);
+    genfractal(100.0f, 100.0f, 0.0f, 0.0f, 0, 0, b);
+    genfractal(100.0f, 100.0f, 0.0f, 0.0f, 0, 4, b);
+    EXPECT_EQ(dotcorners(buf), std::vector<int>{});
+
+    genfractal(3.0f, 3.0f, 0.0f, 0.0f, 0, 3, b);
+    genfractal(100.7f, 200.9f, 0.0f, 0.0f, 0, 2, b); // truncated, not rounded
+    EXPECT_EQ(dotcorners(buf), (std::vector<int>{3 * W + 3, 200 * W + 100}));
+}
+
+TEST(Leaves, DotsAddUpToWhite) {
+    std::vector<uint32_t> buf(N, 0x00102030u);
+    genfractal(10.0f, 10.0f, 0.0f, 0.0f, 0, 1, reinterpret_cast<int *>(buf.data()));
+    EXPECT_EQ(buf[10 * W + 10], WHITE);
+    EXPECT_EQ(buf[13 * W + 13], WHITE);
+    EXPECT_EQ(buf[14 * W + 13], 0x00102030u);
+    EXPECT_EQ(buf[13 * W + 14], 0x00102030u);
+}
+
+TEST(Leaves, ThreeBranchesEachWithItsOwnAngleAndLength) {
+    std::vector<uint32_t> buf(N, 0);
+    // Angle 0 points down the screen. Branch 1 keeps the direction at length x 1, branch 2 turns back up
+    // at length x 2, the third (iterated) keeps the direction at length x 3.
+    setsx(0.0f, 3.14159265f, 0.0f, 1.0f, 2.0f, 3.0f);
+    genfractal(320.0f, 200.0f, 0.0f, 10.0f, 1, 1, reinterpret_cast<int *>(buf.data()));
+    EXPECT_EQ(dotcorners(buf), (std::vector<int>{190 * W + 320, 220 * W + 320, 240 * W + 320}));
+
+    // Depth 2 with right-angle turns: nine end points, two of them coinciding.
+    buf.assign(N, 0);
+    setsx(0.0f, 1.5707964f, -1.5707964f, 1.0f, 1.0f, 1.0f);
+    genfractal(300.0f, 200.0f, 0.0f, 20.0f, 2, 1, reinterpret_cast<int *>(buf.data()));
+    std::vector<int> want;
+    for (auto [px, py] :
+         {std::pair{300, 260}, {320, 240}, {280, 240}, {340, 220}, {320, 200}, {260, 220}, {280, 200}})
+        want.push_back(py * W + px);
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(dotcorners(buf), want);
+}
+
+TEST(Leaves, BlurPulsesOverAboutNinetyFourFrames) {
+    EXPECT_EQ(leafblur(0), 0);
+    EXPECT_EQ(leafblur(1), 0);
+    EXPECT_EQ(leafblur(2), 1);
+    EXPECT_EQ(leafblur(47), 19);
+    EXPECT_EQ(leafblur(94), 0);
+    int top = 0;
+    for (int n = 0; n < 1000; ++n) {
+        ASSERT_GE(leafblur(n), 0);
+        ASSERT_LE(leafblur(n), 20);
+        top = std::max(top, leafblur(n));
+    }
+    EXPECT_EQ(top, 19);
+}
+
+TEST(Leaves, FrameZeroOnlyPlotsTheTrees) {
+    setshowrandstate(1);
+    initleaves();
+    std::vector<uint32_t> particles(N, 0x00404040u), screen(N, 0x11223344u), picture(N, 0x00808080u);
+    drawleaves(bytes(particles), bytes(screen), bytes(picture), 0);
+    EXPECT_EQ(blurfac, 0);
+    EXPECT_EQ(screen, std::vector<uint32_t>(N, 0x11223344u));
+    int white = 0;
+    for (uint32_t p : particles) {
+        ASSERT_TRUE(p == 0x00404040u || p == WHITE);
+        white += p == WHITE;
+    }
+    EXPECT_GT(white, 16);
+    EXPECT_LE(white, 3 * 729 * 16);
+    // The trees use this frame's parameters.
+    EXPECT_FLOAT_EQ(sx[0], std::sin(x[0] * 0.01f) * 6.283f);
+    EXPECT_FLOAT_EQ(sx[4], std::sin(x[4] * 0.01f));
+}
+
+TEST(Leaves, MotionBlurSubtractsPerChannel) {
+    std::mt19937 gen(7);
+    std::vector<uint32_t> base(N);
+    for (auto &p : base) p = gen();
+    auto b = base;
+    motionblur(bytes(b), 0);
+    EXPECT_EQ(b, base);
+    motionblur(bytes(b), 0x00FFFFFFu);
+    for (int i = 0; i < N; ++i) ASSERT_EQ(b[i], base[i] & 0xFF000000u);
+    b.assign(N, 0x05142330u);
+    motionblur(bytes(b), 19u * 0x010101u);
+    EXPECT_EQ(b[N / 2], 0x0501101Du);
+}
+
+TEST(Leaves, MergeScalesThePictureByTheParticles) {
+    std::mt19937 gen(8);
+    std::vector<uint32_t> picture(N), particles(N), screen(N, 0xDEADBEEFu);
+    for (auto &p : picture) p = gen();
+    for (auto &p : particles) p = gen();
+    mergepicandparticles(bytes(particles), bytes(screen), bytes(picture));
+    for (int i = 0; i < N; ++i)
+        for (int c = 0; c < 32; c += 8) {
+            const uint32_t want = (((picture[i] >> c) & 255u) * ((particles[i] >> c) & 255u)) >> 8;
+            ASSERT_EQ((screen[i] >> c) & 255u, want) << "pixel " << i << " byte " << c / 8;
+        }
+
+    // White particles pass the picture at 255/256: 255 stays 254, 1 becomes 0; black ones give black.
+    picture.assign(N, 0xFF01807Fu);
+    particles.assign(N, 0xFFFFFFFFu);
+    mergepicandparticles(bytes(particles), bytes(screen), bytes(picture));
+    EXPECT_EQ(screen[123], 0xFE007F7Eu);
+    particles.assign(N, 0);
+    mergepicandparticles(bytes(particles), bytes(screen), bytes(picture));
+    EXPECT_EQ(screen, std::vector<uint32_t>(N, 0u));
+}
+
+} // namespace
