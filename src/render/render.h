@@ -36,5 +36,8 @@ long backfacecull(object *o, unsigned f);
 void initnormals(object *o);
 long find3dtop(object *o, long f);
 char equalpoints(d3point a, d3point b);
+// facesortprocess with every object first turned by yrot angle units about the world's vertical axis,
+// as the menu turns its scene.
+void facesortprocessyrot(world *w, unsigned char *screen, int frame, int yrot);
 // Points THESPOT at the scene's first light for the current cameramatrix (zero when it has none).
 void setspotfromworld(const world &w);

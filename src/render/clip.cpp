@@ -1,0 +1,176 @@
+// View-volume clipping: the six planes, the plane clips, projection, cutting the clipped polygon into
+// triangles and queueing them; and the texture-seam correction applied to a face before it is clipped.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "display/display.h"
+#include "render/rounding.h"
+#include "render/tribuffer.h"
+
+float proj;
+plane voor, boven, onder, links, rechts;
+plane achter = {0.0f, 0.0f, 1.0f, -60000.0f};
+int d3outnumverts;
+
+namespace {
+
+plane sideplane(float x, float y, float z) {
+    const float len = std::sqrt(x * x + y * y + z * z);
+    return {x / len, y / len, z / len, 0.005f};
+}
+
+inline float distance(const plane &p, float x, float y, float z) {
+    return p.a * x + p.b * y + p.c * z + p.d;
+}
+
+// Inside is decided by the sign bit alone: -0.0 is inside, +0.0 outside.
+inline bool inside(float d) {
+    return std::signbit(d);
+}
+
+template <class P> P intersect(const P &vi, const P &vj, const plane &p, float dp) {
+    const float t = dp / -(p.a * (vj.x - vi.x) + p.b * (vj.y - vi.y) + p.c * (vj.z - vi.z));
+    constexpr int n = sizeof(P) / sizeof(float);
+    float a[n], b[n], r[n];
+    std::memcpy(a, &vi, sizeof a);
+    std::memcpy(b, &vj, sizeof b);
+    for (int k = 0; k < n; k++) r[k] = a[k] + (b[k] - a[k]) * t;
+    P out;
+    std::memcpy(&out, r, sizeof out);
+    return out;
+}
+
+// Sutherland-Hodgman against one plane. Output never exceeds CLIPVERTS: a convex polygon gains at most
+// one vertex per plane, and the cap only matters for input that rounding has made non-convex.
+template <class P> int clipagainst(const P in[], P out[], int n, const plane &p) {
+    int count = 0;
+    if (n > 0) {
+        const P *prev = &in[0];
+        float dp = distance(p, prev->x, prev->y, prev->z);
+        for (int k = 1; k <= n; k++) {
+            const P *cur = &in[k % n];
+            const float dc = distance(p, cur->x, cur->y, cur->z);
+            const bool pin = inside(dp), cin = inside(dc);
+            if (pin != cin && count < CLIPVERTS) out[count++] = intersect(*prev, *cur, p, dp);
+            if (cin && count < CLIPVERTS) out[count++] = *cur;
+            prev = cur;
+            dp = dc;
+        }
+    }
+    d3outnumverts = count;
+    return count > 0;
+}
+
+template <class P> inline void project(P &v) {
+    const float w = 1.0f / v.z;
+    v.x = v.x * proj * w + xsize;
+    v.y = ysize - v.y * proj * w;
+    v.z = w;
+}
+
+textmapclip *setup(td3point p[3], textmapclip *t) {
+    return calctmapdeltas(p, t);
+}
+textmapclip *setup(gtd3point p[3], textmapclip *t) {
+    return calcgtmapdeltas(p, t);
+}
+
+template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Clip clip) {
+    P a[CLIPVERTS], b[CLIPVERTS];
+    float z[CLIPVERTS];
+    const plane *planes[6] = {&voor, &achter, &boven, &onder, &links, &rechts};
+    a[0] = tri[0];
+    a[1] = tri[1];
+    a[2] = tri[2];
+    int n = 3;
+    P *src = a, *dst = b;
+    for (const plane *pl : planes) {
+        if (!clip(src, dst, n, *pl)) return;
+        n = d3outnumverts;
+        P *t = src;
+        src = dst;
+        dst = t;
+    }
+    if (n < 3) return;
+    for (int k = 0; k < n; k++) {
+        z[k] = src[k].z;
+        project(src[k]);
+    }
+
+    // Ear cutting: each step cuts off vertex i1 and moves the three indices on to the next live vertices.
+    bool live[CLIPVERTS];
+    for (int k = 0; k < n; k++) live[k] = true;
+    int i0 = 0, i1 = 1, i2 = 2;
+    int left = n;
+    for (;;) {
+        textmapclip *t = gettextmapclip();
+        t->depth = depthkey(z[i0], z[i1], z[i2]);
+        t->draw = info.draw;
+        t->texture = info.texture;
+        P v[3] = {src[i0], src[i1], src[i2]};
+        if (setup(v, t)) sortedtri[whichindex++] = t;
+        if (--left == 2) break;
+        live[i1] = false;
+        do i0 = (i0 + 1) % n;
+        while (!live[i0]);
+        do i1 = (i1 + 1) % n;
+        while (!live[i1] || i1 == i0);
+        do i2 = (i2 + 1) % n;
+        while (!live[i2] || i2 == i1 || i2 == i0);
+    }
+}
+
+template <class P> void wrapcoords(const object *o, int face, P tri[3]) {
+    const int flags = o->faces[face].flags;
+    float P::*axes[2] = {&P::u, &P::v};
+    for (int axis = 0; axis < 2; axis++) {
+        if (!(flags & (axis == 0 ? 8 : 16))) continue;
+        float P::*c = axes[axis];
+        float lo = tri[0].*c, hi = tri[0].*c;
+        for (int k = 1; k < 3; k++) {
+            if (tri[k].*c < lo) lo = tri[k].*c;
+            if (tri[k].*c > hi) hi = tri[k].*c;
+        }
+        if (hi - lo > 0.8f) {
+            const float k = float(ceil32(hi - lo));
+            for (int i = 0; i < 3; i++)
+                if (tri[i].*c < 0.5f) tri[i].*c = tri[i].*c + k;
+        }
+    }
+}
+
+} // namespace
+
+void initplanes() {
+    std::printf("Initing planes\n");
+    const float hx = float(vesax) * 0.5f;
+    const float hy = float(vesay) * 0.5f;
+    proj = hx / std::tan(0.4625122547149658f);
+    boven = sideplane(0.0f, 2.0f * hx * proj, -2.0f * hx * hy);
+    rechts = sideplane(2.0f * hy * proj, 0.0f, -2.0f * hx * hy);
+    onder = sideplane(0.0f, -2.0f * hx * proj, -2.0f * hx * hy);
+    links = sideplane(-2.0f * hy * proj, 0.0f, -2.0f * hx * hy);
+    voor = {0.0f, 0.0f, -1.0f, 0.005f};
+}
+
+int td3clip(const td3point in[], td3point out[], int n, plane p) {
+    return clipagainst(in, out, n, p);
+}
+int gtd3clip(const gtd3point in[], gtd3point out[], int n, plane p) {
+    return clipagainst(in, out, n, p);
+}
+
+void cliptmappoly(td3point tri[3], polyinfo info) {
+    clippoly(tri, info, td3clip);
+}
+void clipgtmappoly(gtd3point tri[3], polyinfo info) {
+    clippoly(tri, info, gtd3clip);
+}
+
+void checkwrapping(const object *o, int face, td3point tri[3]) {
+    wrapcoords(o, face, tri);
+}
+void checkgwrapping(const object *o, int face, gtd3point tri[3]) {
+    wrapcoords(o, face, tri);
+}

@@ -1,0 +1,315 @@
+// The three scan-line rasterisers. Each walks the rows of a set-up triangle along its left and right
+// edges and fills every span in runs of 16 pixels: one division per run for perspective, then 16.16
+// texel steps inside the run. They differ only in the pixel written.
+//
+// Clipping normally keeps a triangle inside the 320 x 240 area, but rounding at the side planes and
+// garbage coordinates can reach a pixel or more beyond it. So rows are limited to 0..239 once per
+// triangle and each run is cut to columns 0..319 once per run; pixels outside are stepped over, never
+// written.
+#include <algorithm>
+
+#include "display/display.h"
+#include "render/rounding.h"
+#include "render/tribuffer.h"
+
+#if SHOWCASE_SSE2
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+enum class pixelop { tmap, trans, gouraud, gouraudplain };
+
+inline uint32_t texel(const uint32_t *tex, uint32_t u, uint32_t v) {
+    return tex[((v >> 8) & 0xff00u) | ((u >> 16) & 0xffu)];
+}
+
+inline uint32_t halfsum(uint32_t t, uint32_t d) {
+    return ((t >> 1) & 0x7f7f7fu) + ((d >> 1) & 0x7f7f7fu);
+}
+
+inline uint32_t gouraudplain(uint32_t t, const uint16_t cw[4]) {
+    uint32_t r = 0;
+    for (int j = 0; j < 4; j++) {
+        int c = int16_t(cw[j]) >> 7;
+        c = c < 0 ? 0 : c > 255 ? 255 : c;
+        const int s = int((t >> (8 * j)) & 255u) + c;
+        r |= uint32_t(s > 255 ? 255 : s) << (8 * j);
+    }
+    return r;
+}
+
+// Colour words of the Gouraud rasteriser: four 16-bit words, stepped with wrap-around.
+struct colourwords {
+#if SHOWCASE_SSE2
+    __m128i cw, step;
+#endif
+    uint16_t w[4], d[4];
+};
+
+template <pixelop O> struct rowstate {
+    const uint32_t *tex;
+    colourwords col;
+};
+
+template <pixelop O> inline void advancecolour(colourwords &c, int k) {
+    if constexpr (O == pixelop::gouraudplain) {
+        for (int j = 0; j < 4; j++) c.w[j] = uint16_t(c.w[j] + uint16_t(c.d[j] * unsigned(k)));
+    }
+#if SHOWCASE_SSE2
+    if constexpr (O == pixelop::gouraud)
+        c.cw = _mm_add_epi16(c.cw, _mm_mullo_epi16(c.step, _mm_set1_epi16(short(k))));
+#endif
+}
+
+// Draws count pixels of one run at dst, stepping u and v (and the colour).
+template <pixelop O>
+inline void drawpixels(uint32_t *dst, int count, uint32_t &u, uint32_t &v, int32_t du, int32_t dv,
+                       rowstate<O> &s) {
+    const uint32_t *tex = s.tex;
+    uint32_t U = u, V = v;
+    if constexpr (O == pixelop::tmap) {
+        for (int i = 0; i < count; i++) {
+            dst[i] = texel(tex, U, V);
+            U += uint32_t(du);
+            V += uint32_t(dv);
+        }
+    } else if constexpr (O == pixelop::trans) {
+        for (int i = 0; i < count; i++) {
+            dst[i] = halfsum(texel(tex, U, V), dst[i]);
+            U += uint32_t(du);
+            V += uint32_t(dv);
+        }
+    } else if constexpr (O == pixelop::gouraudplain) {
+        colourwords &c = s.col;
+        for (int i = 0; i < count; i++) {
+            dst[i] = gouraudplain(texel(tex, U, V), c.w);
+            U += uint32_t(du);
+            V += uint32_t(dv);
+            for (int j = 0; j < 4; j++) c.w[j] = uint16_t(c.w[j] + c.d[j]);
+        }
+    } else {
+#if SHOWCASE_SSE2
+        // Two pixels at a time: the colour words of pixel i and i + 1 side by side in one register.
+        __m128i cw = s.col.cw;
+        const __m128i step2 = _mm_add_epi16(s.col.step, s.col.step);
+        __m128i pair = _mm_unpacklo_epi64(cw, _mm_add_epi16(cw, s.col.step));
+        int i = 0;
+        for (; i + 2 <= count; i += 2) {
+            const uint32_t t0 = texel(tex, U, V);
+            const uint32_t t1 = texel(tex, U + uint32_t(du), V + uint32_t(dv));
+            U += 2 * uint32_t(du);
+            V += 2 * uint32_t(dv);
+            __m128i c = _mm_srai_epi16(pair, 7);
+            c = _mm_packus_epi16(c, c);
+            const __m128i t = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(t0)), _mm_cvtsi32_si128(int(t1)));
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(dst + i), _mm_adds_epu8(t, c));
+            pair = _mm_add_epi16(pair, _mm_unpacklo_epi64(step2, step2));
+        }
+        cw = pair; // low half: the words of pixel i
+        if (i < count) {
+            __m128i c = _mm_srai_epi16(cw, 7);
+            c = _mm_packus_epi16(c, c);
+            dst[i] = uint32_t(_mm_cvtsi128_si32(_mm_adds_epu8(_mm_cvtsi32_si128(int(texel(tex, U, V))), c)));
+            U += uint32_t(du);
+            V += uint32_t(dv);
+            cw = _mm_add_epi16(cw, s.col.step);
+        }
+        s.col.cw = _mm_move_epi64(cw);
+#endif
+    }
+    u = U;
+    v = V;
+}
+
+// One run of count pixels starting at column x, cut to columns 0..319.
+template <pixelop O>
+inline void run(uint32_t *row, int x, int count, uint32_t &u, uint32_t &v, int32_t du, int32_t dv,
+                rowstate<O> &s) {
+    const int from = std::max(x, 0), to = std::min(x + count, RENDERWIDTH);
+    if (from >= to) {
+        u += uint32_t(du) * uint32_t(count);
+        v += uint32_t(dv) * uint32_t(count);
+        if constexpr (O == pixelop::gouraud || O == pixelop::gouraudplain) advancecolour<O>(s.col, count);
+        return;
+    }
+    if (from > x) {
+        u += uint32_t(du) * uint32_t(from - x);
+        v += uint32_t(dv) * uint32_t(from - x);
+        if constexpr (O == pixelop::gouraud || O == pixelop::gouraudplain) advancecolour<O>(s.col, from - x);
+    }
+    drawpixels<O>(row + from, to - from, u, v, du, dv, s);
+    if (to < x + count) {
+        u += uint32_t(du) * uint32_t(x + count - to);
+        v += uint32_t(dv) * uint32_t(x + count - to);
+        if constexpr (O == pixelop::gouraud || O == pixelop::gouraudplain)
+            advancecolour<O>(s.col, x + count - to);
+    }
+}
+
+struct edgevalues {
+    float W, UW, VW, C[3];
+};
+
+template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
+    constexpr bool G = O == pixelop::gouraud || O == pixelop::gouraudplain;
+    const long pitch = G ? 1280 : vesaxx4;
+    const int32_t last = t->lastrow;
+    const int end = std::min(last, RENDERHEIGHT);
+    int row = t->currow;
+    t->currow = last;
+    if (row >= end) return;
+
+    rowstate<O> s;
+    s.tex = t->texture;
+    if constexpr (G) {
+        for (int j = 0; j < 4; j++) s.col.d[j] = uint16_t(t->dcoldx[j]);
+        s.col.w[3] = 0; // the fourth word only reaches the pixel's unused top byte
+    }
+
+    int a = 0, b = 0;
+    if (t->flattop > 0) b = 1;
+    if (t->flattop < 0) a = 2;
+    int le = (a + 2) % 3, re = (b + 1) % 3;
+
+    // Rows above the area are not walked one by one: both edges start at row 0 instead.
+    const bool jumped = row < 0;
+    if (jumped) {
+        row = 0;
+        for (int k = 0; k < 2 && row >= t->vrow[re]; k++) {
+            b = (b + 1) % 3;
+            re = (re + 1) % 3;
+        }
+        for (int k = 0; k < 2 && row >= t->vrow[le]; k++) {
+            a = (a + 2) % 3;
+            le = (a + 2) % 3;
+        }
+    }
+
+    int32_t leftx, rightx;
+    edgevalues L;
+    auto startleft = [&](float pa) {
+        L.W = t->w[a] + t->edgedw[le] * pa;
+        L.UW = t->uw[a] + t->edgeduw[le] * pa;
+        L.VW = t->vw[a] + t->edgedvw[le] * pa;
+        if constexpr (G)
+            for (int k = 0; k < 3; k++) L.C[k] = t->col[a][k] + t->edgedcol[le][k] * pa;
+        leftx = wrapadd(t->vx[a], int32_t((int64_t(t->edgedx[le]) * ceil32(pa * 65536.0f)) >> 16));
+    };
+    auto startright = [&](float pb) {
+        rightx = wrapadd(t->vx[b], int32_t((int64_t(t->edgedx[b]) * ceil32(pb * 65536.0f)) >> 16));
+    };
+    startleft((jumped ? 0.0f : float(t->vrow[a])) - t->vy[a]);
+    startright((jumped ? 0.0f : float(t->vrow[b])) - t->vy[b]);
+
+    unsigned char *rowaddr = screen + long(row) * pitch;
+    const float dwdx = t->dwdx, duwdx = t->duwdx, dvwdx = t->dvwdx;
+    for (; row < end; row++, rowaddr += pitch) {
+        if (row >= t->vrow[re]) {
+            b = (b + 1) % 3;
+            re = (re + 1) % 3;
+            startright(float(t->vrow[b]) - t->vy[b]);
+        }
+        if (row >= t->vrow[le]) {
+            a = (a + 2) % 3;
+            le = (a + 2) % 3;
+            startleft(float(t->vrow[a]) - t->vy[a]);
+        }
+
+        const int xl = leftx >> 16, xr = rightx >> 16;
+        if (xr > xl && xr > 0 && xl < RENDERWIDTH) {
+            uint32_t *line = reinterpret_cast<uint32_t *>(rowaddr);
+            const float Ws = L.W, UWs = L.UW, VWs = L.VW;
+            float u = UWs / Ws, v = VWs / Ws;
+            uint32_t U = uint32_t(ceil32(u * 65536.0f)), V = uint32_t(ceil32(v * 65536.0f));
+            if constexpr (G) {
+                for (int j = 0; j < 3; j++) s.col.w[j] = uint16_t(ceil16(L.C[j] * 128.0f));
+#if SHOWCASE_SSE2
+                if constexpr (O == pixelop::gouraud) {
+                    s.col.cw = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s.col.w));
+                    s.col.step = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s.col.d));
+                }
+#endif
+            }
+            int x = xl;
+            int remaining = xr - xl;
+            int k = 0;
+            const float step16 = 16.0f * dwdx;
+            float wnext = Ws + step16;
+            float inv = 1.0f / wnext;
+            while (remaining >= 16) {
+                const float m = float(16 * (k + 1));
+                const float u2 = (UWs + m * duwdx) * inv;
+                const float v2 = (VWs + m * dvwdx) * inv;
+                const int32_t du = ceil32((u2 - u) * 0.0625f * 65536.0f);
+                const int32_t dv = ceil32((v2 - v) * 0.0625f * 65536.0f);
+                wnext = wnext + step16;
+                inv = 1.0f / wnext;
+                run<O>(line, x, 16, U, V, du, dv, s);
+                u = u2;
+                v = v2;
+                k++;
+                remaining -= 16;
+                x += 16;
+                if (x >= RENDERWIDTH) break; // the rest of the span lies right of the area
+            }
+            if (remaining > 0 && x < RENDERWIDTH) {
+                const float m = float(16 * k + remaining);
+                const float invn = 1.0f / float(remaining);
+                const float wend = m * dwdx + Ws;
+                const float u2 = (m * duwdx + UWs) / wend;
+                const float v2 = (m * dvwdx + VWs) / wend;
+                const int32_t du = ceil32((u2 - u) * invn * 65536.0f);
+                const int32_t dv = ceil32((v2 - v) * invn * 65536.0f);
+                run<O>(line, x, remaining, U, V, du, dv, s);
+            }
+        }
+
+        leftx = wrapadd(leftx, t->edgedx[le]);
+        rightx = wrapadd(rightx, t->edgedx[b]);
+        L.W += t->edgedw[le];
+        L.UW += t->edgeduw[le];
+        L.VW += t->edgedvw[le];
+        if constexpr (G)
+            for (int j = 0; j < 3; j++) L.C[j] += t->edgedcol[le][j];
+    }
+}
+
+} // namespace
+
+void plottmaptri(textmapclip *t, unsigned char *screen) {
+    plot<pixelop::tmap>(t, screen);
+}
+void plottranstmaptri(textmapclip *t, unsigned char *screen) {
+    plot<pixelop::trans>(t, screen);
+}
+
+void plotgtmaptri(textmapclip *t, unsigned char *screen) {
+#if SHOWCASE_SSE2
+    plot<pixelop::gouraud>(t, screen);
+#else
+    plot<pixelop::gouraudplain>(t, screen);
+#endif
+}
+
+void plotgtmaptriplain(textmapclip *t, unsigned char *screen) {
+    plot<pixelop::gouraudplain>(t, screen);
+}
+
+uint32_t transpixel(uint32_t texel, uint32_t dest) {
+    return halfsum(texel, dest);
+}
+
+uint32_t gouraudpixel(uint32_t texel, const uint16_t cw[4]) {
+#if SHOWCASE_SSE2
+    __m128i c = _mm_srai_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(cw)), 7);
+    c = _mm_packus_epi16(c, c);
+    return uint32_t(_mm_cvtsi128_si32(_mm_adds_epu8(_mm_cvtsi32_si128(int(texel)), c)));
+#else
+    return gouraudplain(texel, cw);
+#endif
+}
+
+uint32_t gouraudpixelplain(uint32_t texel, const uint16_t cw[4]) {
+    return gouraudplain(texel, cw);
+}
