@@ -4,8 +4,8 @@
 
 #include "platform/platform.h"
 
-extern int vesax, vesay;        // current frame size
-extern const int vesaxx4;       // 1280: row pitch in bytes of the 320-pixel rendering buffers
+extern int vesax, vesay;         // current frame size
+extern const int vesaxx4;        // 1280: row pitch in bytes of the 320-pixel rendering buffers
 extern const float xsize, ysize; // 160.0, 120.0: the screen centre for the renderer
 
 extern DirectDraw *lpDD;

@@ -56,12 +56,12 @@ uint32_t GetTickCount();
 
 // --- the window ---
 struct PlatformOptions {
-    bool window = false;        // a window instead of full screen
-    bool headless = false;      // dummy drivers and the virtual clock
-    std::string keys;           // key script
-    std::string capture;        // capture destination: a folder for PNG + WAV, or a video file
-    long frames = -1;           // stop after this many shown frames
-    std::string screenshotdir;  // where F12 writes
+    bool window = false;       // a window instead of full screen
+    bool headless = false;     // dummy drivers and the virtual clock
+    std::string keys;          // key script
+    std::string capture;       // capture destination: a folder for PNG + WAV, or a video file
+    long frames = -1;          // stop after this many shown frames
+    std::string screenshotdir; // where F12 writes
 };
 extern PlatformOptions platformoptions;
 

@@ -23,6 +23,7 @@ extern float costab[256], sintab[256];
 extern int T1[8], T2[8]; // tick counts before rendering and after presenting
 extern int POSINTS;      // ring slot of the next rendered frame
 extern MSG msg;          // the one message record of every pump
+extern HWND hWnd;        // the one window
 
 // Removes at most one message; 1 when the queue was empty. WM_QUIT sets QUIT and is not dispatched.
 int nomessage();
@@ -58,3 +59,5 @@ void playmodule();         // start it looping in the background at volume 40
 void setmusicvolume(int v); // 0 silence .. 64, 40 the normal level
 void pollmusic();
 void stopmidas(); // stop and release; safe to call more than once
+bool musicloaded();
+bool musicplaying();

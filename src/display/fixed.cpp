@@ -1,0 +1,39 @@
+// Fixed-mode presentation: the screen stays 640 x 480 and every frame is blitted into its top-left
+// 320 x 240, scaled to fit; the other three quarters keep what was last shown there.
+#include "display/display.h"
+#include "display/variant.h"
+#include "shell/shell.h"
+
+int displaywindowwidth() {
+    return 640;
+}
+int displaywindowheight() {
+    return 480;
+}
+
+void initvideomode() {
+    DirectDrawCreate(&lpDD);
+    dd_setcooperativelevel(lpDD, nullptr, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
+    dd_setdisplaymode(lpDD, 640, 480, 32);
+    createsurfaces();
+    for (int i = 0; i < 3; i++) dd_waitforverticalblank(lpDD, DDWAITVB_BLOCKBEGIN);
+}
+
+void switchmode(int x, int y) {
+    vesax = x;
+    vesay = y;
+    if (lpDDSBack) {
+        surface_release(lpDDSBack);
+        lpDDSBack = nullptr;
+    }
+    if (!lpDD) return; // released at the end of the show: nothing to show on
+    fillbackdesc(ddsdBack, x, y);
+    processddrawcreaterror(dd_createsurface(lpDD, ddsdBack, &lpDDSBack));
+}
+
+void blittoscreen(const unsigned char *buffer) {
+    if (!copytobacksurface(buffer)) return;
+    if (waitblank) dd_waitforverticalblank(lpDD, DDWAITVB_BLOCKEND);
+    const RECT quarter{0, 0, 320, 240};
+    processbliterror(int(surface_blt(lpDDSPrimary, &quarter, lpDDSBack)));
+}

@@ -1,0 +1,49 @@
+// Mode-switching presentation: the display mode follows the frame size, and every frame is copied
+// unscaled to the origin, filling the screen.
+#include "display/display.h"
+#include "display/variant.h"
+#include "shell/shell.h"
+
+int displaywindowwidth() {
+    return 320;
+}
+int displaywindowheight() {
+    return 240;
+}
+
+void initvideomode() {
+    DirectDrawCreate(&lpDD);
+    dd_setcooperativelevel(lpDD, nullptr, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
+    dd_setdisplaymode(lpDD, vesax, vesay, 32);
+    createsurfaces();
+    for (int i = 0; i < 3; i++) dd_waitforverticalblank(lpDD, DDWAITVB_BLOCKBEGIN);
+}
+
+void switchmode(int x, int y) {
+    vesax = x;
+    vesay = y;
+    if (!lpDD) return; // released at the end of the show: nothing to show on
+    dd_setdisplaymode(lpDD, x, y, 32);
+    if (lpDDSPrimary) {
+        surface_release(lpDDSPrimary);
+        lpDDSPrimary = nullptr;
+    }
+    if (lpDDSBack) {
+        surface_release(lpDDSBack);
+        lpDDSBack = nullptr;
+    }
+    fillprimarydesc(ddsdPrim);
+    dd_createsurface(lpDD, ddsdPrim, &lpDDSPrimary);
+    fillbackdesc(ddsdBack, x, y);
+    processddrawcreaterror(dd_createsurface(lpDD, ddsdBack, &lpDDSBack));
+    for (int i = 0; i < 5; i++) {
+        dd_waitforverticalblank(lpDD, DDWAITVB_BLOCKBEGIN);
+        dd_waitforverticalblank(lpDD, DDWAITVB_BLOCKEND);
+    }
+}
+
+void blittoscreen(const unsigned char *buffer) {
+    if (!copytobacksurface(buffer)) return;
+    if (waitblank) dd_waitforverticalblank(lpDD, DDWAITVB_BLOCKEND);
+    processbliterror(int(surface_bltfast(lpDDSPrimary, 0, 0, lpDDSBack, DDBLTFAST_NOCOLORKEY)));
+}

@@ -1,0 +1,67 @@
+// The audio device: the music's renderer called from SDL's audio thread, or in step with the shown
+// frames in virtual-clock runs, so that a capture's sound matches its pictures sample for sample.
+#include <SDL.h>
+
+#include "platform/platform.h"
+#include "platform/screen.h"
+
+namespace {
+
+AudioRender renderer = nullptr;
+void *renderuser = nullptr;
+SDL_AudioDeviceID device = 0;
+
+void callback(void *, Uint8 *stream, int len) {
+    float *out = reinterpret_cast<float *>(stream);
+    const int frames = len / int(2 * sizeof(float));
+    if (renderer)
+        renderer(out, frames, renderuser);
+    else
+        SDL_memset(stream, 0, size_t(len));
+}
+
+} // namespace
+
+void audio_open(AudioRender render, void *user) {
+    audio_close();
+    renderer = render;
+    renderuser = user;
+    if (platformoptions.headless || !SDL_WasInit(SDL_INIT_AUDIO)) return;
+    SDL_AudioSpec want{}, have{};
+    want.freq = AUDIO_RATE;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = callback;
+    device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (device == 0) {
+        SDL_Log("showcase: no sound device (%s); the show runs silent", SDL_GetError());
+        return;
+    }
+    SDL_PauseAudioDevice(device, 0);
+}
+
+void audio_close() {
+    if (device) {
+        SDL_CloseAudioDevice(device); // waits for the callback to finish
+        device = 0;
+    }
+    renderer = nullptr;
+    renderuser = nullptr;
+}
+
+void audio_lock() {
+    if (device) SDL_LockAudioDevice(device);
+}
+
+void audio_unlock() {
+    if (device) SDL_UnlockAudioDevice(device);
+}
+
+// Renders the next frames of sound on the caller's thread (virtual-clock runs); silence without music.
+void audio_renderstep(float *out, int frames) {
+    if (renderer)
+        renderer(out, frames, renderuser);
+    else
+        for (int i = 0; i < frames * 2; i++) out[i] = 0.0f;
+}

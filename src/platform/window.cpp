@@ -1,0 +1,443 @@
+// The window, the message queue, the clock and the pacing of shown frames, on SDL2.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/capture.h"
+#include "platform/platform.h"
+#include "platform/screen.h"
+
+PlatformOptions platformoptions;
+
+namespace {
+
+constexpr int QUEUESIZE = 256;
+constexpr double TICKHZ = 60.0;
+
+struct ScriptKey {
+    uint32_t ms;
+    int vk; // 0: close the window
+};
+
+struct PlatformState {
+    bool started = false;
+    bool virtualclock = false;
+    bool windowgone = false;
+    SDL_Window *window = nullptr;
+    SDL_Renderer *renderer = nullptr;
+    SDL_Texture *texture = nullptr;
+    int texw = 0, texh = 0;
+    WNDPROC proc = nullptr;
+    MSG queue[QUEUESIZE];
+    int head = 0, count = 0;
+    // Clock: real time from the performance counter, or virtual ticks.
+    uint64_t start = 0;
+    uint64_t freq = 1;
+    long virtualticks = 0;
+    long lastshowntick = -1;
+    long shown = 0;
+    std::vector<ScriptKey> script;
+    size_t nextkey = 0;
+    int screenshots = 0;
+    // The last shown screen, for repaints after resizing and for idle ticks of a capture.
+    std::vector<uint32_t> last;
+    int lastw = 0, lasth = 0;
+    bool limitposted = false;
+};
+PlatformState ps;
+
+double realseconds() {
+    return double(SDL_GetPerformanceCounter() - ps.start) / double(ps.freq);
+}
+
+long currenttick() {
+    return ps.virtualclock ? ps.virtualticks : long(std::floor(realseconds() * TICKHZ));
+}
+
+void sleepuntiltick(long tick) {
+    for (;;) {
+        const double wait = double(tick) / TICKHZ - realseconds();
+        if (wait <= 0) return;
+        if (wait > 0.002)
+            SDL_Delay(uint32_t((wait - 0.001) * 1000));
+        else
+            SDL_Delay(0);
+    }
+}
+
+void post(const MSG &m) {
+    if (ps.count == QUEUESIZE) return; // a full queue drops the newest, as a system queue would
+    ps.queue[(ps.head + ps.count) % QUEUESIZE] = m;
+    ps.count++;
+}
+
+int vkfromsdl(SDL_Keycode k) {
+    switch (k) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return VK_RETURN;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_UP:
+        return VK_UP;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_DOWN:
+        return VK_DOWN;
+    case SDLK_SPACE:
+        return VK_SPACE;
+    default:
+        if (k >= 'a' && k <= 'z') return int(k - 'a' + 'A');
+        if (k >= '0' && k <= '9') return int(k);
+        return 0xFF; // some other key
+    }
+}
+
+void closewindow() {
+    if (ps.windowgone) return;
+    ps.windowgone = true;
+    post(MSG{nullptr, WM_DESTROY, 0, 0});
+}
+
+void drawwindow() {
+    if (!ps.renderer || ps.last.empty()) return;
+    if (!ps.texture || ps.texw != ps.lastw || ps.texh != ps.lasth) {
+        if (ps.texture) SDL_DestroyTexture(ps.texture);
+        ps.texture = SDL_CreateTexture(ps.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                       ps.lastw, ps.lasth);
+        ps.texw = ps.lastw;
+        ps.texh = ps.lasth;
+    }
+    SDL_UpdateTexture(ps.texture, nullptr, ps.last.data(), ps.lastw * 4);
+    int ow = 0, oh = 0;
+    SDL_GetRendererOutputSize(ps.renderer, &ow, &oh); // pixels, also on high-DPI screens
+    // Keep 4:3: the largest integer multiple that fits, else the largest 4:3 rectangle.
+    int w, h;
+    const int k = std::min(ow / ps.lastw, oh / ps.lasth);
+    if (k >= 1) {
+        w = ps.lastw * k;
+        h = ps.lasth * k;
+    } else if (ow * 3 <= oh * 4) {
+        w = ow;
+        h = ow * 3 / 4;
+    } else {
+        h = oh;
+        w = oh * 4 / 3;
+    }
+    SDL_Rect dst{(ow - w) / 2, (oh - h) / 2, w, h};
+    SDL_SetRenderDrawColor(ps.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(ps.renderer);
+    SDL_RenderCopy(ps.renderer, ps.texture, nullptr, &dst);
+    SDL_RenderPresent(ps.renderer);
+}
+
+void screenshot() {
+    if (ps.last.empty()) return;
+    std::string dir = platformoptions.screenshotdir.empty() ? "." : platformoptions.screenshotdir;
+    for (;;) {
+        char name[64];
+        std::snprintf(name, sizeof name, "/showcase-%04d.png", ++ps.screenshots);
+        const std::string path = dir + name;
+        if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
+            std::fclose(f);
+            continue;
+        }
+        if (writepng(path, ps.last.data(), ps.lastw, ps.lasth))
+            std::fprintf(stderr, "showcase: screenshot %s\n", path.c_str());
+        return;
+    }
+}
+
+void togglefullscreen() {
+    if (!ps.window) return;
+    const bool full = SDL_GetWindowFlags(ps.window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+    SDL_SetWindowFullscreen(ps.window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    drawwindow();
+}
+
+void gatherevents() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+        case SDL_QUIT:
+            closewindow();
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE) closewindow();
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED && !ps.windowgone)
+                post(MSG{nullptr, WM_PAINT, 0, 0});
+            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) drawwindow();
+            break;
+        case SDL_KEYDOWN: {
+            const SDL_Keycode k = e.key.keysym.sym;
+            if ((k == SDLK_RETURN || k == SDLK_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT)) {
+                if (!e.key.repeat) togglefullscreen();
+                break;
+            }
+            if (k == SDLK_F12) {
+                if (!e.key.repeat) screenshot();
+                break;
+            }
+            if (!ps.windowgone)
+                post(MSG{nullptr, WM_KEYDOWN, WPARAM(vkfromsdl(k)), LPARAM(e.key.repeat ? 1 << 30 : 0)});
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    // Scripted keys whose time has come.
+    const uint32_t now = GetTickCount();
+    while (ps.nextkey < ps.script.size() && ps.script[ps.nextkey].ms <= now) {
+        const ScriptKey &k = ps.script[ps.nextkey++];
+        if (k.vk == 0)
+            closewindow();
+        else if (!ps.windowgone)
+            post(MSG{nullptr, WM_KEYDOWN, WPARAM(k.vk), 0});
+    }
+}
+
+int vkfromname(const std::string &n) {
+    std::string s;
+    for (char c : n) s += char(std::tolower(static_cast<unsigned char>(c)));
+    if (s == "enter" || s == "return") return VK_RETURN;
+    if (s == "escape" || s == "esc") return VK_ESCAPE;
+    if (s == "left") return VK_LEFT;
+    if (s == "up") return VK_UP;
+    if (s == "right") return VK_RIGHT;
+    if (s == "down") return VK_DOWN;
+    if (s == "space") return VK_SPACE;
+    if (s == "close") return 0;
+    if (s.size() == 1 && std::isalnum(static_cast<unsigned char>(s[0]))) return std::toupper(s[0]);
+    return -1;
+}
+
+bool loadscript(const std::string &path) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "showcase: cannot read the key script %s\n", path.c_str());
+        return false;
+    }
+    std::string line;
+    int lineno = 0;
+    while (std::getline(in, line)) {
+        lineno++;
+        if (size_t h = line.find('#'); h != std::string::npos) line.erase(h);
+        std::istringstream ls(line);
+        double seconds;
+        std::string name;
+        if (!(ls >> seconds)) {
+            if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+            std::fprintf(stderr, "%s:%d: expected a time in seconds and a key name\n", path.c_str(), lineno);
+            return false;
+        }
+        int repeat = 1;
+        if (!(ls >> name) || seconds < 0) {
+            std::fprintf(stderr, "%s:%d: expected a time in seconds and a key name\n", path.c_str(), lineno);
+            return false;
+        }
+        // An optional "xN" repeats the key N times, one tick apart (keyboard auto-repeat).
+        std::string rep;
+        if (ls >> rep && rep.size() > 1 && rep[0] == 'x') repeat = std::atoi(rep.c_str() + 1);
+        const int vk = vkfromname(name);
+        if (vk < 0 || repeat < 1) {
+            std::fprintf(stderr, "%s:%d: unknown key '%s'\n", path.c_str(), lineno, name.c_str());
+            return false;
+        }
+        for (int i = 0; i < repeat; i++)
+            ps.script.push_back(
+                ScriptKey{uint32_t(std::llround(seconds * 1000.0 + i * 1000.0 / TICKHZ)), vk});
+    }
+    std::stable_sort(ps.script.begin(), ps.script.end(),
+                     [](const ScriptKey &a, const ScriptKey &b) { return a.ms < b.ms; });
+    return true;
+}
+
+} // namespace
+
+bool platform_init(const PlatformOptions &o) {
+    platformoptions = o;
+    ps = PlatformState{};
+    ps.virtualclock = o.headless;
+    if (o.headless) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+    bool nodisplay = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0;
+    const char *driver = nodisplay ? "" : SDL_GetCurrentVideoDriver();
+    if (!o.headless && !nodisplay && driver &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        SDL_Quit();
+        SDL_SetError("SDL found only its '%s' video driver", driver);
+        nodisplay = true;
+    }
+    if (nodisplay) {
+        std::fprintf(stderr,
+                     "showcase: no display to show the show on (%s).\n"
+                     "  Watch it headless and capture it instead, for example:\n"
+                     "    showcase-fs --headless --keys tour.keys --capture show.mp4\n"
+                     "  or run 'make capture' in the source folder.\n",
+                     SDL_GetError());
+        return false;
+    }
+    if (!o.headless) SDL_InitSubSystem(SDL_INIT_AUDIO);
+    ps.freq = SDL_GetPerformanceFrequency();
+    ps.start = SDL_GetPerformanceCounter();
+    ps.started = true;
+    if (!o.keys.empty() && !loadscript(o.keys)) return false;
+    if (!o.capture.empty() && !capture_start(o.capture)) return false;
+    return true;
+}
+
+HWND CreateShowWindow(const char *title, int width, int height, WNDPROC proc) {
+    ps.proc = proc;
+    if (platformoptions.headless) return &ps;
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0"); // nearest neighbour: no blur
+    Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (!platformoptions.window) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    // A comfortable integer multiple of the screen that fits the desktop.
+    int k = 1;
+    SDL_DisplayMode dm;
+    if (SDL_GetDesktopDisplayMode(0, &dm) == 0) {
+        const int base = width < 640 ? 640 : width; // a 320-wide screen is shown at 640 and above too
+        const int scale = base / width;
+        k = scale;
+        while ((k + scale) * width <= dm.w * 9 / 10 && (k + scale) * height <= dm.h * 9 / 10 &&
+               k + scale <= 4 * scale)
+            k += scale;
+    }
+    ps.window =
+        SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * k, height * k, flags);
+    if (!ps.window) {
+        std::fprintf(stderr, "showcase: cannot open a window: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    SDL_SetWindowMinimumSize(ps.window, width / 2, height / 2);
+    ps.renderer = SDL_CreateRenderer(ps.window, -1, SDL_RENDERER_ACCELERATED);
+    if (!ps.renderer) ps.renderer = SDL_CreateRenderer(ps.window, -1, SDL_RENDERER_SOFTWARE);
+    return ps.window;
+}
+
+void ShowCursor(bool show) {
+    if (ps.started && !platformoptions.headless) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void platform_shutdown() {
+    capture_finish();
+    if (ps.texture) SDL_DestroyTexture(ps.texture);
+    if (ps.renderer) SDL_DestroyRenderer(ps.renderer);
+    if (ps.window) SDL_DestroyWindow(ps.window);
+    ps.texture = nullptr;
+    ps.renderer = nullptr;
+    ps.window = nullptr;
+    if (ps.started) SDL_Quit();
+    ps.started = false;
+}
+
+long platform_shownframes() {
+    return ps.shown;
+}
+
+uint32_t GetTickCount() {
+    if (ps.virtualclock) return uint32_t(ps.virtualticks * 1000 / 60);
+    if (!ps.started) return SDL_GetTicks();
+    return uint32_t(realseconds() * 1000.0);
+}
+
+bool PeekMessage(MSG *m) {
+    if (ps.started) gatherevents();
+    if (ps.count == 0) return false;
+    *m = ps.queue[ps.head];
+    ps.head = (ps.head + 1) % QUEUESIZE;
+    ps.count--;
+    return true;
+}
+
+void TranslateMessage(const MSG *) {}
+
+LRESULT DispatchMessage(const MSG *m) {
+    if (!ps.proc || m->message == WM_QUIT) return 0;
+    return ps.proc(m->hwnd, m->message, m->wParam, m->lParam);
+}
+
+void PostQuitMessage(int code) {
+    post(MSG{nullptr, WM_QUIT, WPARAM(code), 0});
+}
+
+void PostMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
+    post(MSG{nullptr, message, wParam, lParam});
+}
+
+LRESULT DefWindowProc(HWND, unsigned, WPARAM, LPARAM) {
+    return 0;
+}
+
+namespace {
+
+// One 60 Hz tick of shown screen: pacing, the window, the capture, the music in step, the frame limit.
+void showtick(const uint32_t *pixels, int width, int height) {
+    if (ps.virtualclock) {
+        ps.virtualticks++;
+        capture_frame(pixels, width, height);
+        if (capture_active()) {
+            static float audio[2 * AUDIO_RATE / 60];
+            audio_renderstep(audio, AUDIO_RATE / 60);
+            capture_audio(audio, AUDIO_RATE / 60);
+        }
+    } else {
+        long tick = currenttick();
+        if (tick <= ps.lastshowntick) {
+            sleepuntiltick(ps.lastshowntick + 1);
+            tick = ps.lastshowntick + 1;
+        }
+        ps.lastshowntick = tick;
+        if (!ps.windowgone) drawwindow();
+    }
+    ps.shown++;
+    if (platformoptions.frames >= 0 && ps.shown >= platformoptions.frames && !ps.limitposted) {
+        ps.limitposted = true;
+        closewindow();
+    }
+}
+
+} // namespace
+
+void screen_show(const uint32_t *pixels, int width, int height) {
+    if (ps.last.size() != size_t(width) * height) ps.last.resize(size_t(width) * height);
+    std::memcpy(ps.last.data(), pixels, size_t(width) * height * 4);
+    ps.lastw = width;
+    ps.lasth = height;
+    showtick(ps.last.data(), width, height);
+}
+
+void screen_waittick() {
+    if (ps.virtualclock || !ps.started) return;
+    sleepuntiltick(currenttick() + 1);
+}
+
+void IdleMessage() {
+    if (ps.virtualclock) {
+        // The screen stays as it is for one more tick.
+        if (ps.lastw == 0) {
+            ps.last.assign(640 * 480, 0);
+            ps.lastw = 640;
+            ps.lasth = 480;
+        }
+        showtick(ps.last.data(), ps.lastw, ps.lasth);
+        return;
+    }
+    if (!ps.started) return;
+    SDL_WaitEventTimeout(nullptr, 1000 / 60);
+}

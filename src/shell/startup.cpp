@@ -1,0 +1,164 @@
+// Start-up, the window procedure, the main loop and the way out.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "display/display.h"
+#include "render/render.h"
+#include "shell/shell.h"
+#include "show/show.h"
+
+void initengine() {
+    std::printf("Initing memory...\n Mallocing %d", 15000000);
+    std::printf("Finished\n");
+    calctabs();
+    inittribuffer();
+    initplanes();
+    // The original switched the processor to single precision rounding upwards here; every
+    // conversion that relied on it is written out with that rounding, so nothing is switched.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+}
+
+LRESULT WindowProc(HWND window, unsigned message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY:
+        stopmidas();
+        finiDDObjects();
+        QUIT = 1;
+        ShowCursor(true);
+        PostQuitMessage(0);
+        break;
+    case WM_PAINT:
+        if (virscr && whichpart != PART_INTRO && whichpart != PART_PICTURE)
+            blittoscreen(virscr);
+        else if (whichpart == PART_PICTURE)
+            showpiconscreen(0);
+        break;
+    case WM_KEYDOWN:
+        keydispatcher(int(wParam), long(lParam));
+        break;
+    default:
+        break;
+    }
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+namespace {
+
+void usage(const char *program) {
+    std::printf("Usage: %s [options]\n"
+                "Plays the show: intro, 3D menu, gallery, credits, greetings and exit.\n"
+                "Keys: Left/Right turn the menu, Enter selects, Up/Down move in the gallery and scroll a\n"
+                "picture, Escape steps back. Alt+Enter toggles full screen, F12 writes a screenshot.\n"
+                "\n"
+                "  --window          open a window instead of taking the full screen\n"
+                "  --data DIR        play the data tree in DIR (default: the current folder)\n"
+                "  --keys FILE       press keys from a script: lines of 'SECONDS KEY', KEY one of Enter,\n"
+                "                    Escape, Left, Right, Up, Down, Space, Close; an optional 'xN' repeats\n"
+                "  --headless        no display and no sound card: run on a virtual 60 Hz clock\n"
+                "  --capture PATH    headless, and write what is shown: a video file (.mp4, .mkv, ...)\n"
+                "                    through ffmpeg, or a folder of PNG frames with audio.wav\n"
+                "  --frames N        close the window after N shown frames\n"
+                "  --help            this text\n",
+                program);
+}
+
+bool needvalue(int i, int argc, const char *opt) {
+    if (i + 1 < argc) return true;
+    std::fprintf(stderr, "showcase: %s needs a value (see --help)\n", opt);
+    return false;
+}
+
+} // namespace
+
+int showcasemain(int argc, char **argv) {
+    const char *program =
+        argc > 0 ? std::strrchr(argv[0], '/') ? std::strrchr(argv[0], '/') + 1 : argv[0] : "showcase";
+    PlatformOptions options;
+    std::string datadir;
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd)) options.screenshotdir = cwd;
+    for (int i = 1; i < argc; i++) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            usage(program);
+            return 0;
+        } else if (a == "--window") {
+            options.window = true;
+        } else if (a == "--headless") {
+            options.headless = true;
+        } else if (a == "--data") {
+            if (!needvalue(i, argc, "--data")) return 2;
+            datadir = argv[++i];
+        } else if (a == "--keys") {
+            if (!needvalue(i, argc, "--keys")) return 2;
+            options.keys = argv[++i];
+        } else if (a == "--capture") {
+            if (!needvalue(i, argc, "--capture")) return 2;
+            options.capture = argv[++i];
+            options.headless = true;
+        } else if (a == "--frames") {
+            if (!needvalue(i, argc, "--frames")) return 2;
+            char *end = nullptr;
+            options.frames = std::strtol(argv[++i], &end, 10);
+            if (!end || *end || options.frames < 0) {
+                std::fprintf(stderr, "showcase: --frames wants a number of frames, not '%s'\n", argv[i]);
+                return 2;
+            }
+        } else {
+            std::fprintf(stderr, "showcase: unknown option '%s' (see --help)\n", argv[i]);
+            return 2;
+        }
+    }
+    // Paths given on the command line are relative to where the program was started.
+    auto absolute = [&](std::string &p) {
+        if (!p.empty() && p[0] != '/') p = std::string(cwd) + "/" + p;
+    };
+    absolute(options.keys);
+    absolute(options.capture);
+    if (!datadir.empty() && chdir(datadir.c_str()) != 0) {
+        std::fprintf(stderr, "showcase: cannot open the data folder %s\n", datadir.c_str());
+        return 2;
+    }
+    if (!platform_init(options)) return 2;
+
+    initengine();
+    hWnd = CreateShowWindow("Veltor", displaywindowwidth(), displaywindowheight(), WindowProc);
+    if (!hWnd) return 2;
+    initmidas();
+    ShowCursor(false);
+    virscr = static_cast<unsigned char *>(mymalloc(1228800, 4096));
+    virscr2 = static_cast<unsigned char *>(mymalloc(1228800, 4096));
+    init3dscenes();
+    initvideomode();
+    playmodule();
+
+    waitblank = 1;
+    runintro();
+    whichpart = PART_MENU;
+    waitblank = 0;
+    int status = 0;
+    if (QUIT) {
+        status = int(msg.wParam);
+    } else {
+        drawmenu();
+        for (;;) {
+            if (!PeekMessage(&msg)) {
+                IdleMessage();
+                continue;
+            }
+            if (msg.message == WM_QUIT) {
+                status = int(msg.wParam);
+                break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessage(&msg);
+        }
+    }
+    stopmidas();
+    platform_shutdown();
+    return status;
+}

@@ -1,0 +1,145 @@
+// Presentation in both variants: where a frame lands on the screen, what stays, what is dropped.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "display/display.h"
+#include "shell/shell.h"
+
+namespace {
+
+#if DISPLAY_VARIANT_fixed
+constexpr bool fixedmode = true;
+#else
+constexpr bool fixedmode = false;
+#endif
+
+std::vector<unsigned char> frame(int w, int h, uint32_t seed) {
+    std::vector<unsigned char> f(size_t(w) * h * 4);
+    for (int i = 0; i < w * h; i++) {
+        const uint32_t v = (uint32_t(i) * 2654435761u) ^ seed;
+        std::memcpy(&f[size_t(i) * 4], &v, 4);
+    }
+    return f;
+}
+
+uint32_t pixelof(const std::vector<unsigned char> &f, int w, int x, int y) {
+    uint32_t v;
+    std::memcpy(&v, &f[(size_t(y) * w + x) * 4], 4);
+    return v;
+}
+
+uint32_t screenat(int x, int y) {
+    return surface_pixels(lpDDSPrimary)[size_t(y) * surface_width(lpDDSPrimary) + x];
+}
+
+class Presentation : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        PlatformOptions o;
+        o.headless = true;
+        ASSERT_TRUE(platform_init(o));
+        vesax = 320;
+        vesay = 240;
+        waitblank = 0;
+        initvideomode();
+    }
+    void TearDown() override {
+        finiDDObjects();
+        platform_shutdown();
+    }
+};
+
+} // namespace
+
+TEST_F(Presentation, StartsWithTheVariantsModeAndACleanBackSurface) {
+    ASSERT_NE(lpDDSPrimary, nullptr);
+    ASSERT_NE(lpDDSBack, nullptr);
+    EXPECT_EQ(surface_width(lpDDSPrimary), fixedmode ? 640 : 320);
+    EXPECT_EQ(surface_height(lpDDSPrimary), fixedmode ? 480 : 240);
+    EXPECT_EQ(surface_width(lpDDSBack), 320);
+    const uint32_t *back = surface_pixels(lpDDSBack);
+    for (int i = 0; i < 320 * 240; i++) ASSERT_EQ(back[i], 0u);
+    EXPECT_EQ(displaywindowwidth(), fixedmode ? 640 : 320);
+}
+
+TEST_F(Presentation, SmallFrameIsShownUnscaledAtTheTopLeft) {
+    const auto f = frame(320, 240, 1);
+    blittoscreen(f.data());
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++) ASSERT_EQ(screenat(x, y), pixelof(f, 320, x, y)) << x << "," << y;
+    if (fixedmode) {
+        // The rest of the 640 x 480 screen is never drawn by a frame.
+        EXPECT_EQ(screenat(320, 0), 0u);
+        EXPECT_EQ(screenat(639, 479), 0u);
+    }
+}
+
+TEST_F(Presentation, LargeFrameIsHalvedInTheFixedModeAndFillsTheModeSwitchingScreen) {
+    // Something on the whole screen first, as a gallery picture leaves it.
+    switchmode(640, 480);
+    const auto pic = frame(640, 480, 2);
+    DDSURFACEDESC d;
+    ASSERT_EQ(surface_lock(lpDDSBack, &d, DDLOCK_WAIT), 0u);
+    for (int y = 0; y < 480; y++)
+        std::memcpy(static_cast<char *>(d.lpSurface) + y * d.lPitch, &pic[y * 2560], 2560);
+    surface_unlock(lpDDSBack);
+    const RECT whole{0, 0, 640, 480};
+    ASSERT_EQ(surface_blt(lpDDSPrimary, &whole, lpDDSBack), 0u);
+
+    const auto f = frame(640, 480, 3);
+    blittoscreen(f.data());
+    ASSERT_EQ(surface_width(lpDDSPrimary), 640);
+    if (fixedmode) {
+        for (int y = 0; y < 240; y++)
+            for (int x = 0; x < 320; x++) ASSERT_EQ(screenat(x, y), pixelof(f, 640, 2 * x, 2 * y));
+        for (int y = 0; y < 480; y++)
+            for (int x = 0; x < 640; x++)
+                if (x >= 320 || y >= 240) ASSERT_EQ(screenat(x, y), pixelof(pic, 640, x, y));
+    } else {
+        for (int y = 0; y < 480; y++)
+            for (int x = 0; x < 640; x++) ASSERT_EQ(screenat(x, y), pixelof(f, 640, x, y));
+    }
+}
+
+TEST_F(Presentation, AFrameThatCannotBeLockedIsDropped) {
+    const auto first = frame(320, 240, 4), second = frame(320, 240, 5);
+    blittoscreen(first.data());
+    const long shown = platform_shownframes();
+    surface_failnextlock(lpDDSBack);
+    blittoscreen(second.data());
+    EXPECT_EQ(platform_shownframes(), shown);
+    EXPECT_EQ(screenat(10, 10), pixelof(first, 320, 10, 10));
+    blittoscreen(second.data()); // the next one goes through again
+    EXPECT_EQ(screenat(10, 10), pixelof(second, 320, 10, 10));
+}
+
+TEST_F(Presentation, SwitchModeRecreatesTheSurfacesEvenAtTheSameSize) {
+    DDSURFACEDESC d;
+    ASSERT_EQ(surface_lock(lpDDSBack, &d, DDLOCK_WAIT), 0u);
+    static_cast<uint32_t *>(d.lpSurface)[0] = 0x123456;
+    surface_unlock(lpDDSBack);
+    const auto f = frame(320, 240, 6);
+    blittoscreen(f.data());
+    switchmode(320, 240);
+    ASSERT_NE(lpDDSBack, nullptr);
+    EXPECT_EQ(surface_pixels(lpDDSBack)[0], 0u); // a new surface
+    EXPECT_EQ(vesax, 320);
+    // The mode-switching build sets the mode again: a new, empty screen.
+    EXPECT_EQ(screenat(5, 5), fixedmode ? pixelof(f, 320, 5, 5) : 0u);
+    switchmode(640, 480);
+    EXPECT_EQ(surface_width(lpDDSBack), 640);
+    EXPECT_EQ(surface_width(lpDDSPrimary), fixedmode ? 640 : 640);
+    EXPECT_EQ(vesay, 480);
+}
+
+TEST_F(Presentation, ReleaseClearsEveryPointerOnce) {
+    finiDDObjects();
+    EXPECT_EQ(lpDD, nullptr);
+    EXPECT_EQ(lpDDSPrimary, nullptr);
+    EXPECT_EQ(lpDDSBack, nullptr);
+    finiDDObjects();
+    const auto f = frame(320, 240, 7);
+    blittoscreen(f.data()); // nothing to show on: nothing happens
+}
