@@ -1,0 +1,177 @@
+// The programs as a user runs them: headless, with a key script, capturing what they show and play.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Run {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string slurp(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string scratch(const std::string &name) {
+    const std::string dir = (fs::temp_directory_path() / ("showcase-e2e-" + name)).string();
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+Run runprogram(const std::string &program, const std::string &args, const std::string &dir) {
+    const std::string cmd = std::string(SHOWCASE_BIN_DIR) + "/" + program + " " + args + " >" + dir +
+                            "/out.txt 2>" + dir + "/err.txt";
+    Run r;
+    const int s = std::system(cmd.c_str());
+    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    r.out = slurp(dir + "/out.txt");
+    r.err = slurp(dir + "/err.txt");
+    return r;
+}
+
+std::string datadir() { return std::string(SHOWCASE_BIN_DIR) + "/data"; }
+
+void writekeys(const std::string &path, const std::string &text) {
+    std::ofstream(path) << text;
+}
+
+struct Png {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+};
+
+Png readpng(const std::string &path) {
+    Png p;
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&img, path.c_str())) return p;
+    img.format = PNG_FORMAT_RGB;
+    p.width = int(img.width);
+    p.height = int(img.height);
+    p.rgb.resize(PNG_IMAGE_SIZE(img));
+    png_image_finish_read(&img, nullptr, p.rgb.data(), 0, nullptr);
+    return p;
+}
+
+int countframes(const std::string &dir) {
+    int n = 0;
+    for (const auto &e : fs::directory_iterator(dir))
+        if (e.path().extension() == ".png") n++;
+    return n;
+}
+
+long wavframes(const std::string &path) {
+    const std::string w = slurp(path);
+    if (w.size() < 44 || w.compare(0, 4, "RIFF") != 0) return -1;
+    uint32_t data;
+    std::memcpy(&data, &w[40], 4);
+    EXPECT_EQ(w.size(), 44 + size_t(data));
+    return long(data / 4);
+}
+
+class Programs : public ::testing::TestWithParam<const char *> {
+  protected:
+    void SetUp() override {
+        if (!fs::exists(datadir() + "/gfx/intro.3DS")) GTEST_SKIP() << "no data tree in " << datadir();
+    }
+};
+
+} // namespace
+
+TEST_P(Programs, ClosingTheWindowEndsTheShowCleanlyAndTheCaptureHoldsWhatWasShown) {
+    const std::string program = GetParam();
+    const std::string dir = scratch(program + "-close");
+    writekeys(dir + "/close.keys", "# close the window half a second in\n0.5 Close\n");
+    const Run r = runprogram(program,
+                             "--data " + datadir() + " --keys " + dir + "/close.keys --capture " + dir + "/cap",
+                             dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Initing memory...\n Mallocing 15000000Finished\nCalcing tabs\nIniting tribuffer\n"
+                          "Initing planes\n",
+                          0),
+              0u)
+        << r.out;
+    // Half a second of shown frames at 60 Hz, and the music rendered in step with them.
+    const int frames = countframes(dir + "/cap");
+    EXPECT_EQ(frames, 30);
+    EXPECT_EQ(wavframes(dir + "/cap/audio.wav"), long(frames) * 800);
+    const Png first = readpng(dir + "/cap/frame-000001.png");
+    const bool fixed = program == std::string("showcase");
+    EXPECT_EQ(first.width, fixed ? 640 : 320);
+    EXPECT_EQ(first.height, fixed ? 480 : 240);
+    // The intro draws its scene: the first 320 x 240 of the screen is not black.
+    const Png last = readpng(dir + "/cap/frame-000030.png");
+    long lit = 0;
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++) lit += last.rgb[(size_t(y) * last.width + x) * 3 + 1] > 8;
+    EXPECT_GT(lit, 320 * 240 / 4);
+    if (fixed) {
+        long outside = 0;
+        for (int y = 240; y < 480; y++)
+            for (int x = 0; x < 640; x++) outside += last.rgb[(size_t(y) * 640 + x) * 3] != 0;
+        EXPECT_EQ(outside, 0) << "the fixed-mode build draws only the top-left quarter";
+    }
+}
+
+TEST_P(Programs, SameBuildDataAndScriptGiveTheSameFrames) {
+    const std::string program = GetParam();
+    const std::string dir = scratch(program + "-twice");
+    writekeys(dir + "/k.keys", "0.2 Right\n0.4 Close\n");
+    std::string sums[2];
+    for (int i = 0; i < 2; i++) {
+        const std::string cap = dir + "/cap" + std::to_string(i);
+        const Run r = runprogram(program, "--data " + datadir() + " --keys " + dir + "/k.keys --capture " + cap, dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        for (const char *f : {"/frame-000001.png", "/frame-000012.png", "/frame-000024.png", "/audio.wav"})
+            sums[i] += slurp(cap + f);
+    }
+    EXPECT_FALSE(sums[0].empty());
+    EXPECT_TRUE(sums[0] == sums[1]);
+}
+
+TEST_P(Programs, OptionsAreCheckedAndExplained) {
+    const std::string program = GetParam();
+    const std::string dir = scratch(program + "-options");
+    Run r = runprogram(program, "--help", dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("--capture"), std::string::npos);
+    r = runprogram(program, "--frames many", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--frames"), std::string::npos);
+    r = runprogram(program, "--bogus", dir);
+    EXPECT_EQ(r.status, 2);
+    r = runprogram(program, "--headless --data " + dir + "/nowhere", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("nowhere"), std::string::npos);
+    writekeys(dir + "/bad.keys", "1.0 Jump\n");
+    r = runprogram(program, "--headless --data " + datadir() + " --keys " + dir + "/bad.keys", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("bad.keys:1"), std::string::npos) << r.err;
+}
+
+TEST_P(Programs, FrameLimitClosesTheWindow) {
+    const std::string program = GetParam();
+    const std::string dir = scratch(program + "-frames");
+    const Run r = runprogram(program, "--data " + datadir() + " --headless --frames 5", dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, Programs, ::testing::Values("showcase", "showcase-fs"),
+                         [](const auto &info) { return std::string(info.param) == "showcase" ? "fixed" : "modeswitch"; });
