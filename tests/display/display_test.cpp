@@ -96,7 +96,9 @@ TEST_F(Presentation, LargeFrameIsHalvedInTheFixedModeAndFillsTheModeSwitchingScr
             for (int x = 0; x < 320; x++) ASSERT_EQ(screenat(x, y), pixelof(f, 640, 2 * x, 2 * y));
         for (int y = 0; y < 480; y++)
             for (int x = 0; x < 640; x++) {
-                if (x >= 320 || y >= 240) ASSERT_EQ(screenat(x, y), pixelof(pic, 640, x, y));
+                if (x >= 320 || y >= 240) {
+                    ASSERT_EQ(screenat(x, y), pixelof(pic, 640, x, y));
+                }
             }
     } else {
         for (int y = 0; y < 480; y++)
