@@ -5,7 +5,7 @@ JOBS       ?= 2
 PROGRAM    ?= showcase-fs
 ARGS       ?=
 
-.PHONY: all deps configure build run test test-release test-asan capture contact-sheet bench format clean
+.PHONY: all deps configure build run test test-release test-asan test-fuzz capture contact-sheet bench format clean
 
 all: build
 
@@ -21,16 +21,19 @@ build: configure
 run: build
 	@scripts/run-show $(BUILD) $(PROGRAM) $(ARGS)
 
-test: test-release test-asan
+test: test-release test-asan test-fuzz
 
 test-release: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 1200
 
 test-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSHOWCASE_SANITIZE=ON -DSHOWCASE_BENCH=OFF >/dev/null
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOWCASE_SANITIZE=ON -DSHOWCASE_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j$(JOBS) --timeout 2400 -LE no-sanitizer
+
+test-fuzz: deps
+	@if [ -x scripts/fuzz-3ds ]; then scripts/fuzz-3ds; fi
 
 capture: build
 	@scripts/capture $(BUILD) $(PROGRAM)
