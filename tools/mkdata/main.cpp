@@ -1,0 +1,139 @@
+// mkdata: writes the show's default data tree (scenes, pictures, texture maps, music) from code alone.
+//
+//   mkdata OUTDIR                          the whole tree under OUTDIR
+//   mkdata --contact-sheet DATADIR OUT.png every picture and texture map of a tree on one sheet
+//
+// Everything comes from fixed seeds, so two runs write the same bytes.
+#include "contactsheet.h"
+#include "makers.h"
+#include "text.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace mkdata;
+
+namespace {
+
+struct Job {
+    std::string name;
+    std::function<bool(std::string &)> run;
+};
+
+std::mutex printlock;
+
+// Runs the jobs on two threads (the machines this is built on have few cores); stops handing out jobs
+// after the first failure.
+bool runjobs(const std::vector<Job> &jobs) {
+    std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    auto worker = [&]() {
+        for (;;) {
+            const size_t i = next.fetch_add(1);
+            if (i >= jobs.size() || failed) return;
+            std::string error;
+            if (!jobs[i].run(error)) {
+                std::lock_guard<std::mutex> guard(printlock);
+                fprintf(stderr, "mkdata: %s\n", error.c_str());
+                failed = true;
+                return;
+            }
+            std::lock_guard<std::mutex> guard(printlock);
+            printf("  %s\n", jobs[i].name.c_str());
+            fflush(stdout);
+        }
+    };
+    std::thread helper(worker);
+    worker();
+    helper.join();
+    return !failed;
+}
+
+int generate(const fs::path &root) {
+    std::string error;
+    if (!checkfonts(error)) {
+        fprintf(stderr, "mkdata: %s\n", error.c_str());
+        return 1;
+    }
+    for (const char *dir : {"gfx/maps", "gfx/morlen", "gfx/tasp", "gfx/wevold", "music"}) {
+        std::error_code ec;
+        fs::create_directories(root / dir, ec);
+        if (ec) {
+            fprintf(stderr, "mkdata: %s: cannot create the directory: %s\n", (root / dir).c_str(),
+                    ec.message().c_str());
+            return 1;
+        }
+    }
+    const auto start = std::chrono::steady_clock::now();
+    printf("mkdata: writing the data tree into %s\n", root.c_str());
+    auto path = [&](const char *rel) { return (root / rel).string(); };
+    auto jpeg = [&](const char *rel, std::function<Image()> make, int quality = 90) {
+        return Job{rel, [=](std::string &err) { return writejpeg(make(), path(rel), quality, err); }};
+    };
+    auto bmp = [&](const char *rel, std::function<Image()> make) {
+        return Job{rel, [=](std::string &err) { return writebmp24(make(), path(rel), err); }};
+    };
+
+    // The gallery first: the artists' bar needs its pictures for the thumbnails.
+    std::vector<Image> pictures(13);
+    std::vector<Job> jobs;
+    jobs.push_back(
+        {"music/velun.xm", [&](std::string &err) { return writemusic(path("music/velun.xm"), err); }});
+    for (int i : {5, 9, 10, 11, 12, 0, 1, 2, 3, 4, 6, 7, 8}) { // the slow ones first, for an even load
+        jobs.push_back({gallery[i].path, [&, i](std::string &err) {
+                            pictures[static_cast<size_t>(i)] = gallerypicture(i);
+                            return writejpeg(pictures[static_cast<size_t>(i)], path(gallery[i].path), 92,
+                                             err);
+                        }});
+    }
+    jobs.push_back(bmp("gfx/zarn.bmp", logozarn));
+    jobs.push_back(bmp("gfx/veltor.bmp", logoveltor));
+    jobs.push_back(jpeg("gfx/eye.jpg", eyepicture));
+    jobs.push_back(jpeg("gfx/menubgd.jpg", menubackground));
+    jobs.push_back(jpeg("gfx/artmenu.jpg", artmenupicture));
+    jobs.push_back(jpeg("gfx/credits.jpg", creditspicture));
+    jobs.push_back(jpeg("gfx/greets.jpg", greetingspicture));
+    for (const TextureMap &t : texturemaps()) {
+        const std::string rel = std::string("gfx/maps/") + t.file;
+        jobs.push_back(
+            {rel, [=](std::string &err) { return writejpeg(t.make(), path(rel.c_str()), 88, err); }});
+    }
+    jobs.push_back(
+        {"gfx/intro.3DS", [&](std::string &err) { return writeintroscene(path("gfx/intro.3DS"), err); }});
+    jobs.push_back(
+        {"gfx/menu.3DS", [&](std::string &err) { return writemenuscene(path("gfx/menu.3DS"), err); }});
+    if (!runjobs(jobs)) return 1;
+    if (!writebmp24(artbar(pictures), path("gfx/artbalk.bmp"), error)) {
+        fprintf(stderr, "mkdata: %s\n", error.c_str());
+        return 1;
+    }
+    printf("  gfx/artbalk.bmp\n");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    printf("mkdata: done in %.1f s (%s)\n", seconds, musicsummary().c_str());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc == 4 && std::string(argv[1]) == "--contact-sheet") {
+        std::string error;
+        if (!writecontactsheet(argv[2], argv[3], error)) {
+            fprintf(stderr, "mkdata: %s\n", error.c_str());
+            return 1;
+        }
+        printf("mkdata: contact sheet written to %s\n", argv[3]);
+        return 0;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        fprintf(stderr, "usage: mkdata OUTDIR\n       mkdata --contact-sheet DATADIR OUT.png\n");
+        return 2;
+    }
+    return generate(argv[1]);
+}
