@@ -67,13 +67,15 @@ void fadeinpicture(unsigned char *dest, const unsigned char *src, uint32_t mask)
 
 void fadetowhite(unsigned char *buf, uint32_t add) {
     const __m128i a = _mm_set1_epi32(static_cast<int>(add));
-    constexpr int cols = LOWW - 1, wide = cols / 4 * 4; // 316 pixels four at a time, then 3 singly
+    // The last four pixels of a row add nothing to column 319.
+    const __m128i last =
+        _mm_set_epi32(0, static_cast<int>(add), static_cast<int>(add), static_cast<int>(add));
     for (int y = 1; y < LOWH; ++y) {
         unsigned char *row = buf + y * LOWW * 4;
-        for (int i = 0; i < wide * 4; i += 16)
+        for (int i = 0; i < (LOWW - 4) * 4; i += 16)
             packed::store4(row + i, _mm_adds_epu8(packed::load4(row + i), a));
-        for (int i = wide * 4; i < cols * 4; i += 4)
-            packed::storepixel(row + i, packed::addsat(packed::loadpixel(row + i), add));
+        unsigned char *tail = row + (LOWW - 4) * 4;
+        packed::store4(tail, _mm_adds_epu8(packed::load4(tail), last));
     }
 }
 

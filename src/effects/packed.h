@@ -50,11 +50,12 @@ inline void store4(unsigned char *p, __m128i v) {
     _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v);
 }
 
-// (a x b) >> 8 in each of the sixteen bytes.
+// (a x b) >> 8 in each of the sixteen bytes: a goes into the high byte of each 16-bit lane, so the high
+// half of the product with b is already shifted down by 8.
 inline __m128i mulscale4(__m128i a, __m128i b) {
     const __m128i zero = _mm_setzero_si128();
-    __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero)), 8);
-    __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero)), 8);
+    __m128i lo = _mm_mulhi_epu16(_mm_unpacklo_epi8(zero, a), _mm_unpacklo_epi8(b, zero));
+    __m128i hi = _mm_mulhi_epu16(_mm_unpackhi_epi8(zero, a), _mm_unpackhi_epi8(b, zero));
     return _mm_packus_epi16(lo, hi);
 }
 #endif
