@@ -8,8 +8,10 @@
 #include <random>
 #include <vector>
 
+#include "display/display.h"
 #include "effects/effects.h"
 #include "effects/leaves.h"
+#include "shell/shell.h"
 
 namespace {
 
@@ -201,6 +203,47 @@ TEST(Leaves, MergeScalesThePictureByTheParticles) {
     particles.assign(N, 0);
     mergepicandparticles(bytes(particles), bytes(screen), bytes(picture));
     EXPECT_EQ(screen, std::vector<uint32_t>(N, 0u));
+}
+
+} // namespace
+
+namespace {
+
+// A shown frame: the particle buffer is darkened first, the trees go on top, and the screen shows the
+// picture times the particles.
+TEST(Leaves, FrameFadesPlotsMergesAndPresents) {
+    PlatformOptions o;
+    o.headless = true;
+    ASSERT_TRUE(platform_init(o));
+    vesax = 640;
+    vesay = 480;
+    waitblank = 0;
+    initvideomode();
+
+    std::mt19937 gen(9);
+    std::vector<uint32_t> particles(N, 0x00808080u), screen(N, 0), picture(N);
+    for (auto &p : picture) p = gen() & 0x00FFFFFFu;
+    setshowrandstate(1);
+    initleaves();
+    drawleaves(bytes(particles), bytes(screen), bytes(picture), 47);
+    EXPECT_EQ(blurfac, 19);
+
+    const uint32_t faded = 0x00808080u - 19u * 0x010101u;
+    int white = 0;
+    for (int i = 0; i < N; ++i) {
+        ASSERT_TRUE(particles[i] == faded || particles[i] == WHITE) << i;
+        white += particles[i] == WHITE;
+        for (int c = 0; c < 32; c += 8)
+            ASSERT_EQ((screen[i] >> c) & 255u,
+                      (((picture[i] >> c) & 255u) * ((particles[i] >> c) & 255u)) >> 8);
+    }
+    EXPECT_GT(white, 0);
+    const uint32_t *shown = surface_pixels(lpDDSPrimary);
+    ASSERT_EQ(surface_width(lpDDSPrimary), 640);
+    for (int i = 0; i < N; ++i) ASSERT_EQ(shown[i], screen[i]) << i;
+
+    finiDDObjects();
+    platform_shutdown();
 }
 
 } // namespace
