@@ -98,26 +98,16 @@ template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Cli
         project(src[k]);
     }
 
-    // Ear cutting: each step cuts off vertex i1 and moves the three indices on to the next live vertices.
-    bool live[CLIPVERTS];
-    for (int k = 0; k < n; k++) live[k] = true;
-    int i0 = 0, i1 = 1, i2 = 2;
-    int left = n;
-    for (;;) {
+    int tris[CLIPVERTS][3];
+    const int count = cutears(n, tris);
+    for (int k = 0; k < count; k++) {
+        const int i0 = tris[k][0], i1 = tris[k][1], i2 = tris[k][2];
         textmapclip *t = gettextmapclip();
         t->depth = depthkey(z[i0], z[i1], z[i2]);
         t->draw = info.draw;
         t->texture = info.texture;
         P v[3] = {src[i0], src[i1], src[i2]};
         if (setup(v, t)) sortedtri[whichindex++] = t;
-        if (--left == 2) break;
-        live[i1] = false;
-        do i0 = (i0 + 1) % n;
-        while (!live[i0]);
-        do i1 = (i1 + 1) % n;
-        while (!live[i1] || i1 == i0);
-        do i2 = (i2 + 1) % n;
-        while (!live[i2] || i2 == i1 || i2 == i0);
     }
 }
 
@@ -141,6 +131,29 @@ template <class P> void wrapcoords(const object *o, int face, P tri[3]) {
 }
 
 } // namespace
+
+// Each step cuts off the ear at i1 and moves the three indices on to the next live vertices.
+int cutears(int n, int tris[][3]) {
+    if (n < 3) return 0;
+    bool live[CLIPVERTS];
+    for (int k = 0; k < n; k++) live[k] = true;
+    int i0 = 0, i1 = 1, i2 = 2;
+    int left = n, count = 0;
+    for (;;) {
+        tris[count][0] = i0;
+        tris[count][1] = i1;
+        tris[count][2] = i2;
+        count++;
+        if (--left == 2) return count;
+        live[i1] = false;
+        do i0 = (i0 + 1) % n;
+        while (!live[i0]);
+        do i1 = (i1 + 1) % n;
+        while (!live[i1] || i1 == i0);
+        do i2 = (i2 + 1) % n;
+        while (!live[i2] || i2 == i1 || i2 == i0);
+    }
+}
 
 void initplanes() {
     std::printf("Initing planes\n");

@@ -143,7 +143,9 @@ void initnormals(object *o) {
         sx *= invc;
         sy *= invc;
         sz *= invc;
-        const float inv = 1.0f / std::sqrt(sx * sx + sy * sy + sz * sz);
+        const float len = std::sqrt(sx * sx + sy * sy + sz * sz);
+        if (!(len > 0.0f)) continue; // faces cancel out or have no area: keep what the vertex had
+        const float inv = 1.0f / len;
         pts[V + j] = d3point{sx * inv, sy * inv, sz * inv, pts[V + j].w};
     }
 }

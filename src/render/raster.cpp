@@ -236,6 +236,21 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
             int k = 0;
             const float step16 = 16.0f * dwdx;
             float wnext = Ws + step16;
+            if (xl < -16) {
+                // Only garbage coordinates start a span this far left: begin at the run that reaches
+                // column 0, with u and v taken afresh there, instead of walking the invisible runs.
+                k = -xl / 16;
+                const float m = float(16 * k);
+                const float wk = m * dwdx + Ws;
+                u = (m * duwdx + UWs) / wk;
+                v = (m * dvwdx + VWs) / wk;
+                U = uint32_t(ceil32(u * 65536.0f));
+                V = uint32_t(ceil32(v * 65536.0f));
+                wnext = wk + step16;
+                x += 16 * k;
+                remaining -= 16 * k;
+                if constexpr (G) advancecolour<O>(s.col, 16 * k);
+            }
             float inv = 1.0f / wnext;
             while (remaining >= 16) {
                 const float m = float(16 * (k + 1));

@@ -68,6 +68,8 @@ extern int d3outnumverts;
 constexpr int CLIPVERTS = 32; // room for any output of six plane clips of a triangle, however degenerate
 int td3clip(const td3point in[], td3point out[], int n, plane p);
 int gtd3clip(const gtd3point in[], gtd3point out[], int n, plane p);
+// Cuts a convex polygon of n vertices (at most CLIPVERTS) into n - 2 triangles of vertex indices.
+int cutears(int n, int tris[][3]);
 void cliptmappoly(td3point tri[3], polyinfo info);
 void clipgtmappoly(gtd3point tri[3], polyinfo info);
 void checkwrapping(const object *o, int face, td3point tri[3]);
