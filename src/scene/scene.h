@@ -1,7 +1,9 @@
 // Scene records and the 3D Studio reader: what a loaded scene looks like, and how to load one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct d3point {
     float x, y, z;
@@ -9,12 +11,12 @@ struct d3point {
 };
 
 struct face {
-    int count;          // number of vertex indices; always 3
-    int index[3];       // vertex indices into points, in the settled order
-    int normalindex;    // 2V + face number, set by initnormals
-    uint32_t *texture;  // 256 x 256 texels of the face's material, null without material
-    int materialindex;  // index into the world's materials, 0 without material
-    int flags;          // file face flags, replaced by the material's maptype
+    int count;         // number of vertex indices; always 3
+    int index[3];      // vertex indices into points, in the settled order
+    int normalindex;   // 2V + face number, set by initnormals
+    uint32_t *texture; // 256 x 256 texels of the face's material, null without material
+    int materialindex; // index into the world's materials, 0 without material
+    int flags;         // file face flags, replaced by the material's maptype
 };
 
 struct object {
@@ -93,5 +95,18 @@ enum : int {
     MAP_TRANSTXT = 512,
 };
 
-// Loads a .3DS file (path as the show names it, translated by the path layer).
+// Loads a .3DS file (path as the show names it, translated by the path layer). A file that cannot be read
+// or is malformed stops the program with one line on stderr naming the file and the fault (status 1); a
+// missing texture map prints "Error loading tmap NAME" and ends with status 1.
 world *read3ds(const char *path);
+// The same, with the choice of reading texture maps: without them, map names are recorded (mapname) but no
+// texture block is made or read.
+world *read3ds(const char *path, bool loadmaps);
+// Loads a file image from memory; name is used in messages. A malformed image gives null and sets *error
+// to "NAME: what is wrong" instead of ending the program (a missing texture map still ends it).
+world *read3dsimage(const unsigned char *data, size_t size, const char *name, std::string *error,
+                    bool loadmaps = true);
+// Releases every block that the loads so far made and clears the tables that carry over between loads,
+// as before the first load. Every world loaded so far becomes invalid. For tools and tests that load many
+// files in one process.
+void freeloadedscenes();

@@ -314,6 +314,37 @@ void keyframer(ChunkWriter &w, const Keyframer &k) {
 
 } // namespace
 
+Material makematerial(const std::string &name, const std::string &map) {
+    Material m;
+    m.name = name;
+    m.map = map;
+    return m;
+}
+
+Light makelight(const std::string &name, Vec3 position) {
+    Light l;
+    l.name = name;
+    l.position = position;
+    return l;
+}
+
+Light makespot(const std::string &name, Vec3 position, Vec3 target) {
+    Light l = makelight(name, position);
+    l.spot = true;
+    l.target = target;
+    return l;
+}
+
+Camera makecamera(const std::string &name, Vec3 position, Vec3 target, float bank, float lens) {
+    Camera c;
+    c.name = name;
+    c.position = position;
+    c.target = target;
+    c.bank = bank;
+    c.lens = lens;
+    return c;
+}
+
 std::vector<unsigned char> write3ds(const Scene &scene) {
     ChunkWriter w;
     w.begin(0x4D4D);

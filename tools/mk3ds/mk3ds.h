@@ -169,6 +169,13 @@ struct Scene {
     std::optional<Keyframer> keyframer;
 };
 
+// Shorthands for the common records (brace-initialising only some fields of a record draws
+// -Wmissing-field-initializers).
+Material makematerial(const std::string &name, const std::string &map = "");
+Light makelight(const std::string &name, Vec3 position);
+Light makespot(const std::string &name, Vec3 position, Vec3 target);
+Camera makecamera(const std::string &name, Vec3 position, Vec3 target, float bank = 0, float lens = 50);
+
 // The file's bytes.
 std::vector<unsigned char> write3ds(const Scene &scene);
 // Writes the file; false (with a message naming the file in *error when given) when it cannot be written.

@@ -1,0 +1,191 @@
+// The keyframer: frame segment, camera position and target splines, roll tracks, pivots.
+#include "helpers.h"
+
+namespace {
+
+class Keyframes : public SceneTest {};
+
+mk3ds::PosKey pk(int frame, float x, float y, float z, float tension = 0, float continuity = 0) {
+    mk3ds::PosKey k;
+    k.key.frame = frame;
+    k.key.tension = tension;
+    k.key.continuity = continuity;
+    k.value = {x, y, z};
+    return k;
+}
+
+mk3ds::RollKey rk(int frame, float roll) {
+    mk3ds::RollKey k;
+    k.key.frame = frame;
+    k.roll = roll;
+    return k;
+}
+
+mk3ds::Scene withcamera(int frames, std::vector<mk3ds::PosKey> pos, std::vector<mk3ds::RollKey> roll = {},
+                        std::vector<mk3ds::PosKey> target = {}) {
+    mk3ds::Scene s = camerascene(frames);
+    mk3ds::CameraNode n;
+    n.name = "Camera01";
+    n.position = std::move(pos);
+    n.roll = std::move(roll);
+    n.target = std::move(target);
+    s.keyframer->cameras.push_back(n);
+    return s;
+}
+
+TEST_F(Keyframes, SegmentMakesTheTableFromTheLastCamera) {
+    mk3ds::Scene s = camerascene(0);
+    s.keyframer->start = 10;
+    s.keyframer->end = 30;
+    s.cameras.insert(s.cameras.begin(), mk3ds::makecamera("First", {9, 9, 9}, {9, 9, 9}));
+    world *w = load(s);
+    EXPECT_EQ(w->numframes, 20);
+    ASSERT_NE(w->campositions, nullptr);
+    EXPECT_EQ(w->campositions[0].position.y, 3.0f);
+    EXPECT_EQ(w->campositions[19].target.z, 5.0f);
+    EXPECT_EQ(w->campositions[20].position.x, 0.0f); // the ten spare entries stay zero
+
+    mk3ds::Scene nocam = camerascene(5); // a scene without a camera starts from a zero camera
+    nocam.cameras.clear();
+    world *w2 = load(nocam);
+    EXPECT_EQ(w2->campositions[0].position.x, 0.0f);
+}
+
+TEST_F(Keyframes, TwoKeysWithoutTensionMoveAtConstantSpeed) {
+    world *w = load(withcamera(100, {pk(0, 0, 10, 20), pk(100, 100, 10, 40)}));
+    const camera *c = w->campositions;
+    EXPECT_EQ(c[0].position.x, 0.0f); // exactly the first key, y and z exchanged
+    EXPECT_EQ(c[0].position.y, 20.0f);
+    EXPECT_EQ(c[0].position.z, 10.0f);
+    for (int f : {10, 25, 50, 99}) {
+        EXPECT_NEAR(c[f].position.x, float(f), 1e-3f) << f;
+        EXPECT_NEAR(c[f].position.y, 20.0f + 0.2f * float(f), 1e-3f) << f;
+        EXPECT_NEAR(c[f].position.z, 10.0f, 1e-3f) << f;
+    }
+    // The float steps of 0.01 stay below 1.0 a hundred and one times: frame 100 is the last step, at the end
+    // key.
+    EXPECT_NEAR(c[100].position.x, 100.0f, 1e-3f);
+    EXPECT_EQ(c[101].position.x, 0.0f);
+}
+
+TEST_F(Keyframes, TensionOneEasesAlongTheLine) {
+    world *w = load(withcamera(100, {pk(0, 0, 0, 0, 1), pk(100, 100, 0, 0, 1)}));
+    const camera *c = w->campositions;
+    EXPECT_NEAR(c[25].position.x, 15.625f, 1e-3f); // 3u^2 - 2u^3 at u = 0.25
+    EXPECT_NEAR(c[50].position.x, 50.0f, 1e-3f);
+    EXPECT_NEAR(c[75].position.x, 84.375f, 1e-3f);
+    EXPECT_EQ(c[60].position.y, 0.0f);
+}
+
+TEST_F(Keyframes, FramesBeforeTheFirstAndAfterTheLastKey) {
+    world *w = load(withcamera(20, {pk(5, 1, 2, 3), pk(10, 6, 2, 3)}));
+    const camera *c = w->campositions;
+    for (int f = 0; f <= 5; f++) EXPECT_EQ(c[f].position.x, 1.0f) << f;
+    EXPECT_GT(c[6].position.x, 1.0f);
+    for (int f = 10; f < 20; f++) {
+        EXPECT_EQ(c[f].position.x, 6.0f) << f;
+        EXPECT_EQ(c[f].position.y, 3.0f) << f;
+    }
+}
+
+TEST_F(Keyframes, ASingleKeyFillsEveryFrame) {
+    world *w = load(withcamera(8, {pk(5, 1, 2, 3)}));
+    for (int f = 0; f < 8; f++) {
+        EXPECT_EQ(w->campositions[f].position.x, 1.0f);
+        EXPECT_EQ(w->campositions[f].position.y, 3.0f);
+        EXPECT_EQ(w->campositions[f].position.z, 2.0f);
+    }
+}
+
+TEST_F(Keyframes, TargetNodesWriteTheTarget) {
+    world *w = load(withcamera(4, {pk(0, 1, 1, 1)}, {}, {pk(0, 7, 8, 9)}));
+    EXPECT_EQ(w->campositions[3].target.x, 7.0f);
+    EXPECT_EQ(w->campositions[3].target.y, 9.0f);
+    EXPECT_EQ(w->campositions[3].position.x, 1.0f);
+}
+
+TEST_F(Keyframes, TangentsOfThreeKeys) {
+    key k[3] = {};
+    k[0].value = {0, 0, 0, 0};
+    k[1].value = {2, 0, 0, 0};
+    k[2].value = {6, 0, 0, 0};
+    k[1].continuity = 0.5f;
+    k[1].tension = 0.5f;
+    // Middle key: (1 - t)/2 ((1 -+ c) a + (1 +- c) b) with a = 2, b = 4.
+    EXPECT_FLOAT_EQ(GiveTangent(k, 3, 1, 0).x, 0.25f * (0.5f * 2 + 1.5f * 4));
+    EXPECT_FLOAT_EQ(GiveTangent(k, 3, 1, 1).x, 0.25f * (1.5f * 2 + 0.5f * 4));
+    // Ends: 1.5 times the chord less half the neighbour's tangent.
+    EXPECT_FLOAT_EQ(GiveTangent(k, 3, 0, 1).x, 1.5f * 2 - 0.5f * 1.75f);
+    EXPECT_FLOAT_EQ(GiveTangent(k, 3, 2, 0).x, 1.5f * 4 - 0.5f * 1.25f);
+    // Two keys: the chord times one less the key's own tension.
+    k[1].tension = 0.25f;
+    EXPECT_FLOAT_EQ(GiveTangent(k, 2, 0, 0).x, 2.0f);
+    EXPECT_FLOAT_EQ(GiveTangent(k, 2, 1, 1).x, 1.5f);
+}
+
+TEST_F(Keyframes, RollTracksTurnDegreesInto255Units) {
+    EXPECT_EQ(d3sroll(360.0f), 255);
+    EXPECT_EQ(d3sroll(-10.0f), 249);
+    EXPECT_EQ(d3sroll(0.0f), 0);
+    EXPECT_EQ(d3sroll(11.0f), 8);
+    world *w = load(withcamera(10, {pk(0, 0, 0, 0)}, {rk(3, 11), rk(6, 11)}));
+    const camera *c = w->campositions;
+    for (int f = 0; f < 3; f++) EXPECT_EQ(c[f].roll, 7) << f; // 7.79 truncated
+    EXPECT_EQ(c[3].roll, 8);
+    EXPECT_EQ(c[9].roll, 8);
+    world *w2 = load(withcamera(4, {pk(0, 0, 0, 0)}, {rk(0, 360)}));
+    EXPECT_EQ(w2->campositions[2].roll, 255);
+}
+
+TEST_F(Keyframes, ObjectNodesGivePivotsAndMoveNothing) {
+    mk3ds::Scene s = camerascene(10);
+    s.meshes = {trianglemesh("BOX"), trianglemesh("BALL")};
+    s.keyframer->objects.push_back({"$$$DUMMY", 0, -1, true, {7, 7, 7}, {}});
+    s.keyframer->objects.push_back({"BALL", 1, -1, true, {1, 2, 3}, {pk(0, 50, 50, 50), pk(10, 60, 60, 60)}});
+    world *w = load(s);
+    EXPECT_EQ(w->objects[0].pivot.x, 0.0f); // the dummy's pivot went nowhere
+    EXPECT_EQ(w->objects[1].pivot.x, 1.0f);
+    EXPECT_EQ(w->objects[1].pivot.y, 3.0f);
+    EXPECT_EQ(w->objects[1].pivot.z, 2.0f);
+    EXPECT_EQ(w->campositions[5].position.x, 1.0f);
+    EXPECT_EQ(w->objects[1].points[0].x, 0.0f);
+}
+
+TEST_F(Keyframes, KeysOutsideTheTableAreKeptOutOrRefused) {
+    // Keys past the table's end write only the frames the table has.
+    world *w = load(withcamera(10, {pk(0, 0, 0, 0), pk(1000, 1000, 0, 0)}));
+    EXPECT_NEAR(w->campositions[19].position.x, 19.0f, 1e-2f);
+    world *w2 = load(withcamera(10, {pk(500, 5, 0, 0)}, {rk(70000, 90)}));
+    EXPECT_EQ(w2->campositions[9].position.x, 5.0f);
+
+    std::string err;
+    EXPECT_EQ(load(withcamera(10, {pk(5, 0, 0, 0), pk(2, 1, 1, 1)}), &err), nullptr);
+    EXPECT_EQ(err, "test.3ds: key frames go backwards (2 after 5)");
+    EXPECT_EQ(load(withcamera(10, {pk(-3, 0, 0, 0)}), &err), nullptr);
+    EXPECT_EQ(err, "test.3ds: key frame -3 is negative");
+    mk3ds::Scene back = camerascene(10);
+    back.keyframer->start = 20;
+    EXPECT_EQ(load(back, &err), nullptr);
+    EXPECT_EQ(err, "test.3ds: the frame segment ends (10) before it starts (20)");
+    back.keyframer->start = -2000000000;
+    back.keyframer->end = 2000000000;
+    EXPECT_EQ(load(back, &err), nullptr);
+    EXPECT_NE(err.find("frames (at most"), std::string::npos) << err;
+}
+
+TEST_F(Keyframes, KeyCountsMustFitTheirTrack) {
+    mk3ds::Scene s = withcamera(10, {pk(0, 0, 0, 0)});
+    std::vector<unsigned char> b = mk3ds::write3ds(s);
+    // The camera node's position track: find its header and raise the key count.
+    size_t at = 0;
+    for (size_t i = 0; i + 1 < b.size(); i++)
+        if (b[i] == 0x20 && b[i + 1] == 0xB0) at = i;
+    ASSERT_NE(at, 0u);
+    b[at + 16] = 0xFF;
+    b[at + 17] = 0xFF;
+    std::string err;
+    EXPECT_EQ(load(b, &err), nullptr);
+    EXPECT_NE(err.find("key count 65535 does not fit its track"), std::string::npos) << err;
+}
+
+} // namespace
