@@ -55,7 +55,7 @@ void genfractal(float x, float y, float angle, float length, int depth, int type
     for (;;) {
         x = static_cast<float>(x + std::sin(static_cast<double>(angle)) * length);
         y = static_cast<float>(y + std::cos(static_cast<double>(angle)) * length);
-        if (depth == 0) {
+        if (depth <= 0) { // a negative depth is an end point too, not an endless descent
             // The bounds keep the whole 4 x 4 dot inside the 640 x 480 buffer.
             if (y >= 3.0f && y <= 475.0f && x >= 3.0f && x <= 635.0f && type >= 1 && type <= 3) {
                 int *at = buffer + static_cast<int>(y) * HIW + static_cast<int>(x);
