@@ -1,0 +1,80 @@
+// showcase-scene: the documented output of a written scene, and the loader's errors and statuses.
+#include "helpers.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace {
+
+struct run {
+    std::string out;
+    int status;
+};
+
+run tool(const std::string &args) {
+    const std::string cmd =
+        std::string(SHOWCASE_BUILD_DIR) + "/tools/showcase-scene/showcase-scene " + args + " 2>&1";
+    std::FILE *p = popen(cmd.c_str(), "r");
+    run r{{}, -1};
+    if (!p) return r;
+    char buf[512];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+TEST(Tool, PrintsWhatTheLoaderRead) {
+    const std::string dir = scratchdir("tool");
+    std::filesystem::create_directories(dir + "/gfx/maps");
+    std::filesystem::create_directories(dir + "/gfx/scenes");
+    writejpeg(dir + "/gfx/maps/stone.jpg", 4, 4, 1, 2, 3);
+    mk3ds::Scene s = camerascene(10);
+    s.materials = {mk3ds::makematerial("TRANSTXT \"Q\"", "STONE.TGA"), mk3ds::makematerial("ENVX")};
+    s.materials[0].vscale = 0.5f;
+    mk3ds::Mesh m = trianglemesh("TRI ONE", "ENVX");
+    m.mapcoords = {{0, 0}};
+    s.meshes = {m};
+    s.lights = {mk3ds::makespot("S", {1, 2, 3}, {4, 5, 6})};
+    mk3ds::CameraNode n;
+    n.name = "Camera01";
+    mk3ds::PosKey k;
+    k.key.frame = 0;
+    k.value = {7, 8, 9};
+    n.position = {k};
+    s.keyframer->cameras = {n};
+    ASSERT_TRUE(mk3ds::save3ds(s, dir + "/gfx/scenes/t.3ds"));
+
+    const run r = tool(dir + "/gfx/scenes/t.3ds 3");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out, "frames 10\n"
+                     "object \"TRI ONE\" verts 3 faces 1 mapcoords 3 materials \"ENVX\"\n"
+                     "material \"TRANSTXT \\\"Q\\\"\" maptype 512 map \"STONE.TGA\" uscale 1 vscale 0.5\n"
+                     "material \"ENVX\" maptype 2 map - uscale 1 vscale 1\n"
+                     "light 1 position 1 3 2 target 4 6 5\n"
+                     "camera 0 position 1 3 2 target 4 6 5 roll 0\n"
+                     "frame 3 position 7 9 8 target 4 6 5 roll 0\n");
+
+    const run far = tool("--no-maps " + dir + "/gfx/scenes/t.3ds 20");
+    EXPECT_EQ(far.status, 1);
+    EXPECT_NE(far.out.find("frame 20 is outside the camera table (20 frames)"), std::string::npos) << far.out;
+
+    std::filesystem::remove(dir + "/gfx/maps/stone.jpg");
+    const run nomap = tool(dir + "/gfx/scenes/t.3ds");
+    EXPECT_EQ(nomap.status, 1);
+    EXPECT_EQ(nomap.out, "Error loading tmap STONE.jpg\n");
+    EXPECT_EQ(tool("--no-maps " + dir + "/gfx/scenes/t.3ds").status, 0);
+}
+
+TEST(Tool, BadFilesAndArguments) {
+    const std::string dir = scratchdir("toolbad");
+    const run missing = tool(dir + "/none.3ds");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("none.3ds: cannot open the scene file"), std::string::npos) << missing.out;
+    EXPECT_EQ(tool("").status, 2);
+    EXPECT_EQ(tool(dir + "/none.3ds x").status, 2);
+}
+
+} // namespace
