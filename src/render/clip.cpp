@@ -85,12 +85,19 @@ template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Cli
     a[2] = tri[2];
     int n = 3;
     P *src = a, *dst = b;
-    for (const plane *pl : planes) {
-        if (!clip(src, dst, n, *pl)) return;
-        n = d3outnumverts;
-        P *t = src;
-        src = dst;
-        dst = t;
+    // A face inside every plane passes each clip unchanged but for a rotation of its vertices by one;
+    // six rotations of three vertices bring it back to its own order, so it skips the clips.
+    bool allinside = true;
+    for (const plane *pl : planes)
+        for (int k = 0; k < 3; k++) allinside = allinside && inside(distance(*pl, a[k].x, a[k].y, a[k].z));
+    if (!allinside) {
+        for (const plane *pl : planes) {
+            if (!clip(src, dst, n, *pl)) return;
+            n = d3outnumverts;
+            P *t = src;
+            src = dst;
+            dst = t;
+        }
     }
     if (n < 3) return;
     for (int k = 0; k < n; k++) {

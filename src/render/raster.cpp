@@ -147,6 +147,14 @@ inline void run(uint32_t *row, int x, int count, uint32_t &u, uint32_t &v, int32
     }
 }
 
+using v4 = float __attribute__((vector_size(16)));
+
+// 1 / n for the tail runs of 1 to 15 pixels.
+const float RECIPROCALS[16] = {0.0f,         1.0f / 1.0f,  1.0f / 2.0f,  1.0f / 3.0f,
+                               1.0f / 4.0f,  1.0f / 5.0f,  1.0f / 6.0f,  1.0f / 7.0f,
+                               1.0f / 8.0f,  1.0f / 9.0f,  1.0f / 10.0f, 1.0f / 11.0f,
+                               1.0f / 12.0f, 1.0f / 13.0f, 1.0f / 14.0f, 1.0f / 15.0f};
+
 struct edgevalues {
     float W, UW, VW, C[3];
 };
@@ -220,7 +228,12 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
         if (xr > xl && xr > 0 && xl < RENDERWIDTH) {
             uint32_t *line = reinterpret_cast<uint32_t *>(rowaddr);
             const float Ws = L.W, UWs = L.UW, VWs = L.VW;
-            float u = UWs / Ws, v = VWs / Ws;
+            // The span's start and end texel coordinates in one packed division (each lane is the same
+            // correctly rounded quotient as a single division).
+            const float mend = float(xr - xl);
+            const float wend = mend * dwdx + Ws;
+            const v4 q = v4{UWs, VWs, mend * duwdx + UWs, mend * dvwdx + VWs} / v4{Ws, Ws, wend, wend};
+            float u = q[0], v = q[1];
             uint32_t U = uint32_t(ceil32(u * 65536.0f)), V = uint32_t(ceil32(v * 65536.0f));
             if constexpr (G) {
                 for (int j = 0; j < 3; j++) s.col.w[j] = uint16_t(ceil16(L.C[j] * 128.0f));
@@ -251,7 +264,7 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
                 remaining -= 16 * k;
                 if constexpr (G) advancecolour<O>(s.col, 16 * k);
             }
-            float inv = 1.0f / wnext;
+            float inv = remaining >= 16 ? 1.0f / wnext : 0.0f;
             while (remaining >= 16) {
                 const float m = float(16 * (k + 1));
                 const float u2 = (UWs + m * duwdx) * inv;
@@ -259,7 +272,7 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
                 const int32_t du = ceil32((u2 - u) * 0.0625f * 65536.0f);
                 const int32_t dv = ceil32((v2 - v) * 0.0625f * 65536.0f);
                 wnext = wnext + step16;
-                inv = 1.0f / wnext;
+                if (remaining >= 32) inv = 1.0f / wnext; // only a further full run uses it
                 run<O>(line, x, 16, U, V, du, dv, s);
                 u = u2;
                 v = v2;
@@ -269,11 +282,8 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
                 if (x >= RENDERWIDTH) break; // the rest of the span lies right of the area
             }
             if (remaining > 0 && x < RENDERWIDTH) {
-                const float m = float(16 * k + remaining);
-                const float invn = 1.0f / float(remaining);
-                const float wend = m * dwdx + Ws;
-                const float u2 = (m * duwdx + UWs) / wend;
-                const float v2 = (m * dvwdx + VWs) / wend;
+                const float invn = RECIPROCALS[remaining];
+                const float u2 = q[2], v2 = q[3];
                 const int32_t du = ceil32((u2 - u) * invn * 65536.0f);
                 const int32_t dv = ceil32((v2 - v) * invn * 65536.0f);
                 run<O>(line, x, remaining, U, V, du, dv, s);

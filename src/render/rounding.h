@@ -6,16 +6,17 @@
 #include <cmath>
 #include <cstdint>
 
+// Truncation plus one when something was cut off: the exact ceiling, without a library call.
 inline int32_t ceil32(float f) {
-    const float c = std::ceil(f);
-    if (!(c >= -2147483648.0f && c < 2147483648.0f)) return INT32_MIN;
-    return static_cast<int32_t>(c);
+    if (!(f > -2147483648.0f && f <= 2147483520.0f)) return INT32_MIN;
+    const int32_t i = static_cast<int32_t>(f);
+    return static_cast<float>(i) < f ? i + 1 : i;
 }
 
 inline int16_t ceil16(float f) {
-    const float c = std::ceil(f);
-    if (!(c >= -32768.0f && c <= 32767.0f)) return INT16_MIN;
-    return static_cast<int16_t>(c);
+    if (!(f > -32769.0f && f <= 32767.0f)) return INT16_MIN;
+    const int32_t i = static_cast<int32_t>(f);
+    return static_cast<int16_t>(static_cast<float>(i) < f ? i + 1 : i);
 }
 
 inline int32_t trunc32(float f) {
