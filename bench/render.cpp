@@ -126,8 +126,8 @@ struct scene {
                 p.push_back({-halfw + 2 * halfw * float(x) / float(nx),
                              -halfh + 2 * halfh * float(y) / float(ny), z + std::sin(float(x * 3 + y)) * 0.5f,
                              0});
-                c.push_back(float(x) / 4.0f);
-                c.push_back(float(y) / 4.0f);
+                c.push_back(float(x) / 16.0f); // about one texel per pixel
+                c.push_back(float(y) / 16.0f);
             }
         const int V = int(p.size());
         for (int y = 0; y < ny; y++)

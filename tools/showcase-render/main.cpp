@@ -1,6 +1,6 @@
 // showcase-render SCENE FRAME OUT.png [--yrot N] [--background PICTURE]
 //
-// Loads a scene as the show does (texture maps from gfx/maps beside the scene's gfx folder), computes
+// Loads a scene as the show does (texture maps from the gfx/maps of its data tree), computes
 // its normals, draws one frame of its camera path into a 320 x 240 frame over black or over a picture,
 // and writes the frame as a PNG.
 #include <png.h>
@@ -19,6 +19,7 @@
 #include "image/image.h"
 #include "jpeglib.h"
 #include "math/math3d.h"
+#include "platform/paths.h"
 #include "render/render.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
@@ -29,8 +30,8 @@ namespace {
 
 const char *const USAGE =
     "usage: showcase-render SCENE FRAME OUT.png [--yrot N] [--background PICTURE]\n"
-    "  SCENE       a .3DS scene; its texture maps are read from gfx/maps in the folder\n"
-    "              that holds the scene's gfx folder (or in the scene's own folder)\n"
+    "  SCENE       a .3DS scene; its texture maps are read from gfx/maps of the first\n"
+    "              folder, from the scene's own folder upwards, that has one\n"
     "  FRAME       the frame of the scene's camera path to draw, from 0\n"
     "  OUT.png     the 320 x 240 picture to write\n"
     "  --yrot N    turn the scene by N angle units (256 a turn) about the vertical axis,\n"
@@ -176,9 +177,16 @@ int main(int argc, char **argv) {
             fail(background + ": cannot read the background picture");
     }
 
-    // The show names its maps ".\gfx\maps\...", from the folder that holds gfx.
+    // The show names its maps ".\gfx\maps\...": run in the first of the scene's folder and its parents
+    // that has gfx/maps, as the show runs in its data tree.
     fs::path root = scene.parent_path();
-    if (lower(root.filename().string()) == "gfx") root = root.parent_path();
+    for (fs::path dir = root;; dir = dir.parent_path()) {
+        if (fs::is_directory(translatepath((dir.string() + "/gfx/maps").c_str()), ec)) {
+            root = dir;
+            break;
+        }
+        if (dir == dir.parent_path()) break;
+    }
     if (chdir(root.c_str()) != 0) fail(root.string() + ": cannot enter the scene's folder");
     const std::string relative = fs::relative(scene, root, ec).string();
 
