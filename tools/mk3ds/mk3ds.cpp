@@ -240,7 +240,7 @@ void keyframer(ChunkWriter &w, const Keyframer &k) {
     w.begin(0xB00A);
     w.u16(k.revision);
     w.str(k.name);
-    w.u32(static_cast<uint32_t>(k.end - k.start));
+    w.u32(static_cast<uint32_t>(k.end) - static_cast<uint32_t>(k.start));
     w.end();
     w.begin(0xB008);
     w.u32(static_cast<uint32_t>(k.start));
