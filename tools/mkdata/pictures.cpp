@@ -288,16 +288,17 @@ Image creditspicture() {
     const char *roles[][2] = {
         {"code", "the engine, the renderer and the show"},
         {"graphics", "the logos, the screens and the texture maps"},
-        {"pictures", "morlen, tasp and wevold"},
+        {"pictures", "the thirteen works of the gallery"},
         {"music", "velun, composed in a tracker"},
         {"3d scenes", "the intro world and the turning menu"},
         {"design", "the flow from the first frame to the eye"},
     };
-    float y = 170.0f;
+    // Each role centred, what it made in a line below.
+    float y = 156.0f;
     for (const auto &r : roles) {
-        drawtexthalo(img, Font::SansBold, 24.0f, 300.0f, y, r[0], hex(0x8a1a50), Rgb{1, 1, 1}, 3, 1.0f);
-        drawtexthalo(img, Font::SerifItalic, 19.0f, 318.0f, y, r[1], ink, Rgb{1, 1, 1}, 3, 0.0f);
-        y += 44.0f;
+        drawtexthalo(img, Font::SansBold, 21.0f, 320.0f, y, r[0], hex(0x8a1a50), Rgb{1, 1, 1}, 3, 0.5f);
+        drawtexthalo(img, Font::SerifItalic, 17.0f, 320.0f, y + 21.0f, r[1], ink, Rgb{1, 1, 1}, 3, 0.5f);
+        y += 48.0f;
     }
     drawtext(img, Font::Sans, 14.0f, 320.0f, 456.0f, "esc returns to the menu", ink, 0.5f, 0.7f);
     for (Rgb &p : img.px) p = {clamp01(p.r), clamp01(p.g), clamp01(p.b)};
