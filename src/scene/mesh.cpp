@@ -35,6 +35,7 @@ bool sameish(float a, float b) {
 }
 
 int facelists; // face lists with faces read in the current mesh
+long meshslot; // the current mesh's slot in D3SObjects
 
 } // namespace
 
@@ -73,6 +74,7 @@ void ReadObjectTriMesh(long *p, long parentend) {
     const long slot = D3SObjectCounter - 1;
     object *o = &D3SObjects[slot];
     facelists = 0;
+    meshslot = slot;
     long pos = start + 6;
     while (pos < end) {
         switch (d3swalkid(pos, end)) {
@@ -135,8 +137,9 @@ void ReadObjectFacelist(long *p, long parentend, object *o) {
     const unsigned count = ReadInt(start + 6);
     d3sneed(start + 8, 8L * count, end, "face list");
     if (count == 0) {
-        // A mesh without faces is dropped; the next mesh takes its slot.
-        D3SObjectCounter -= 1;
+        // A mesh without faces is dropped; the next mesh takes its slot. A second empty face list in the same
+        // mesh drops nothing more.
+        if (D3SObjectCounter == meshslot + 1) D3SObjectCounter -= 1;
         std::free(TempVerts);
         TempVerts = nullptr;
         *p = end;

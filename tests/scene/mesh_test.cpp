@@ -92,6 +92,20 @@ TEST_F(Mesh, MeshesWithoutFacesAreDroppedAndTheirSlotReused) {
     EXPECT_EQ(w->objects[0].mapcoords, nullptr);
 }
 
+TEST_F(Mesh, TwoEmptyFaceListsDropTheMeshOnce) {
+    mk3ds::Scene s;
+    s.meshes.push_back(trianglemesh("KEPT"));
+    mk3ds::Mesh twice = trianglemesh("TWICE");
+    twice.faces.clear();
+    twice.extra = {{0x4120, {0, 0}}};
+    s.meshes.push_back(twice);
+    s.meshes.push_back(trianglemesh("NEXT"));
+    world *w = load(s);
+    ASSERT_EQ(w->numobjects, 2);
+    EXPECT_STREQ(w->objects[0].name, "KEPT");
+    EXPECT_STREQ(w->objects[1].name, "NEXT");
+}
+
 TEST_F(Mesh, MappingPairsFlipVAndShortListsArePadded) {
     mk3ds::Scene s;
     mk3ds::Mesh m = trianglemesh("M");
