@@ -126,6 +126,10 @@ inline void drawpixels(uint32_t *dst, int count, uint32_t &u, uint32_t &v, int32
 template <pixelop O>
 inline void run(uint32_t *row, int x, int count, uint32_t &u, uint32_t &v, int32_t du, int32_t dv,
                 rowstate<O> &s) {
+    if (x >= 0 && x + count <= RENDERWIDTH) {
+        drawpixels<O>(row + x, count, u, v, du, dv, s);
+        return;
+    }
     const int from = std::max(x, 0), to = std::min(x + count, RENDERWIDTH);
     if (from >= to) {
         u += uint32_t(du) * uint32_t(count);
