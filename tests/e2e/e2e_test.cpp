@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
+struct Outcome {
     int status = -1;
     std::string out, err;
 };
@@ -35,10 +35,10 @@ std::string scratch(const std::string &name) {
     return dir;
 }
 
-Run runprogram(const std::string &program, const std::string &args, const std::string &dir) {
+Outcome runprogram(const std::string &program, const std::string &args, const std::string &dir) {
     const std::string cmd = std::string(SHOWCASE_BIN_DIR) + "/" + program + " " + args + " >" + dir +
                             "/out.txt 2>" + dir + "/err.txt";
-    Run r;
+    Outcome r;
     const int s = std::system(cmd.c_str());
     r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
     r.out = slurp(dir + "/out.txt");
@@ -99,7 +99,7 @@ TEST_P(Programs, ClosingTheWindowEndsTheShowCleanlyAndTheCaptureHoldsWhatWasShow
     const std::string program = GetParam();
     const std::string dir = scratch(program + "-close");
     writekeys(dir + "/close.keys", "# close the window half a second in\n0.5 Close\n");
-    const Run r = runprogram(program,
+    const Outcome r = runprogram(program,
                              "--data " + datadir() + " --keys " + dir + "/close.keys --capture " + dir + "/cap",
                              dir);
     EXPECT_EQ(r.status, 0) << r.err;
@@ -137,7 +137,7 @@ TEST_P(Programs, SameBuildDataAndScriptGiveTheSameFrames) {
     std::string sums[2];
     for (int i = 0; i < 2; i++) {
         const std::string cap = dir + "/cap" + std::to_string(i);
-        const Run r = runprogram(program, "--data " + datadir() + " --keys " + dir + "/k.keys --capture " + cap, dir);
+        const Outcome r = runprogram(program, "--data " + datadir() + " --keys " + dir + "/k.keys --capture " + cap, dir);
         ASSERT_EQ(r.status, 0) << r.err;
         for (const char *f : {"/frame-000001.png", "/frame-000012.png", "/frame-000024.png", "/audio.wav"})
             sums[i] += slurp(cap + f);
@@ -149,7 +149,7 @@ TEST_P(Programs, SameBuildDataAndScriptGiveTheSameFrames) {
 TEST_P(Programs, OptionsAreCheckedAndExplained) {
     const std::string program = GetParam();
     const std::string dir = scratch(program + "-options");
-    Run r = runprogram(program, "--help", dir);
+    Outcome r = runprogram(program, "--help", dir);
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("--capture"), std::string::npos);
     r = runprogram(program, "--frames many", dir);
@@ -169,7 +169,7 @@ TEST_P(Programs, OptionsAreCheckedAndExplained) {
 TEST_P(Programs, FrameLimitClosesTheWindow) {
     const std::string program = GetParam();
     const std::string dir = scratch(program + "-frames");
-    const Run r = runprogram(program, "--data " + datadir() + " --headless --frames 5", dir);
+    const Outcome r = runprogram(program, "--data " + datadir() + " --headless --frames 5", dir);
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
