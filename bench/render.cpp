@@ -217,10 +217,14 @@ void BM_InitNormals20000Faces(benchmark::State &state) {
 
 } // namespace
 
-BENCHMARK(BM_AffineTexelLoop);
-BENCHMARK(BM_plottmaptri);
-BENCHMARK(BM_plottranstmaptri);
-BENCHMARK(BM_plotgtmaptri);
-BENCHMARK(BM_plotgtmaptriplain);
+// Medians of several repetitions: the machine is shared, single runs wander.
+BENCHMARK(BM_AffineTexelLoop)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_plottmaptri)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_plottranstmaptri)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_plotgtmaptri)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_plotgtmaptriplain)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(BM_FrameOf2000Triangles)->Repetitions(9)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_InitNormals20000Faces)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InitNormals20000Faces)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);

@@ -68,14 +68,29 @@ inline void drawpixels(uint32_t *dst, int count, uint32_t &u, uint32_t &v, int32
                        rowstate<O> &s) {
     const uint32_t *tex = s.tex;
     uint32_t U = u, V = v;
+    // Two pixels a step: the second texel's address does not wait for the first step's adds.
     if constexpr (O == pixelop::tmap) {
-        for (int i = 0; i < count; i++) {
+        int i = 0;
+        for (; i + 2 <= count; i += 2) {
+            dst[i] = texel(tex, U, V);
+            dst[i + 1] = texel(tex, U + uint32_t(du), V + uint32_t(dv));
+            U += 2 * uint32_t(du);
+            V += 2 * uint32_t(dv);
+        }
+        if (i < count) {
             dst[i] = texel(tex, U, V);
             U += uint32_t(du);
             V += uint32_t(dv);
         }
     } else if constexpr (O == pixelop::trans) {
-        for (int i = 0; i < count; i++) {
+        int i = 0;
+        for (; i + 2 <= count; i += 2) {
+            dst[i] = halfsum(texel(tex, U, V), dst[i]);
+            dst[i + 1] = halfsum(texel(tex, U + uint32_t(du), V + uint32_t(dv)), dst[i + 1]);
+            U += 2 * uint32_t(du);
+            V += 2 * uint32_t(dv);
+        }
+        if (i < count) {
             dst[i] = halfsum(texel(tex, U, V), dst[i]);
             U += uint32_t(du);
             V += uint32_t(dv);
