@@ -213,18 +213,29 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
         }
     }
 
-    int32_t leftx, rightx;
-    edgevalues L;
+    // The current edges' steps live in locals: the pixel stores could otherwise alias the record.
+    int32_t leftx, rightx, stepl, stepr, endl, endr;
+    edgevalues L, dL;
     auto startleft = [&](float pa) {
         L.W = t->w[a] + t->edgedw[le] * pa;
         L.UW = t->uw[a] + t->edgeduw[le] * pa;
         L.VW = t->vw[a] + t->edgedvw[le] * pa;
+        dL.W = t->edgedw[le];
+        dL.UW = t->edgeduw[le];
+        dL.VW = t->edgedvw[le];
         if constexpr (G)
-            for (int k = 0; k < 3; k++) L.C[k] = t->col[a][k] + t->edgedcol[le][k] * pa;
+            for (int k = 0; k < 3; k++) {
+                L.C[k] = t->col[a][k] + t->edgedcol[le][k] * pa;
+                dL.C[k] = t->edgedcol[le][k];
+            }
         leftx = wrapadd(t->vx[a], int32_t((int64_t(t->edgedx[le]) * ceil32(pa * 65536.0f)) >> 16));
+        stepl = t->edgedx[le];
+        endl = t->vrow[le];
     };
     auto startright = [&](float pb) {
         rightx = wrapadd(t->vx[b], int32_t((int64_t(t->edgedx[b]) * ceil32(pb * 65536.0f)) >> 16));
+        stepr = t->edgedx[b];
+        endr = t->vrow[re];
     };
     startleft((jumped ? 0.0f : float(t->vrow[a])) - t->vy[a]);
     startright((jumped ? 0.0f : float(t->vrow[b])) - t->vy[b]);
@@ -232,12 +243,12 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
     unsigned char *rowaddr = screen + long(row) * pitch;
     const float dwdx = t->dwdx, duwdx = t->duwdx, dvwdx = t->dvwdx;
     for (; row < end; row++, rowaddr += pitch) {
-        if (row >= t->vrow[re]) {
+        if (row >= endr) {
             b = (b + 1) % 3;
             re = (re + 1) % 3;
             startright(float(t->vrow[b]) - t->vy[b]);
         }
-        if (row >= t->vrow[le]) {
+        if (row >= endl) {
             a = (a + 2) % 3;
             le = (a + 2) % 3;
             startleft(float(t->vrow[a]) - t->vy[a]);
@@ -309,13 +320,13 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
             }
         }
 
-        leftx = wrapadd(leftx, t->edgedx[le]);
-        rightx = wrapadd(rightx, t->edgedx[b]);
-        L.W += t->edgedw[le];
-        L.UW += t->edgeduw[le];
-        L.VW += t->edgedvw[le];
+        leftx = wrapadd(leftx, stepl);
+        rightx = wrapadd(rightx, stepr);
+        L.W += dL.W;
+        L.UW += dL.UW;
+        L.VW += dL.VW;
         if constexpr (G)
-            for (int j = 0; j < 3; j++) L.C[j] += t->edgedcol[le][j];
+            for (int j = 0; j < 3; j++) L.C[j] += dL.C[j];
     }
 }
 
