@@ -82,7 +82,7 @@ long d3schunkend(long p, long parentend) {
     const unsigned id = ChunkID(p);
     const unsigned long len = d3sChunkLength(p + 2);
     if (len < 6) d3sbad("chunk 0x%04X at offset %ld is shorter than its header (length %lu)", id, p, len);
-    if (static_cast<long>(len) > parentend - p)
+    if (p > parentend || len > static_cast<unsigned long>(parentend - p))
         d3sbad("chunk 0x%04X at offset %ld runs past its parent (length %lu, %ld bytes left)", id, p, len,
                parentend - p);
     return p + static_cast<long>(len);
