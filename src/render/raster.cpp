@@ -240,33 +240,66 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
     startleft((jumped ? 0.0f : float(t->vrow[a])) - t->vy[a]);
     startright((jumped ? 0.0f : float(t->vrow[b])) - t->vy[b]);
 
-    unsigned char *rowaddr = screen + long(row) * pitch;
     const float dwdx = t->dwdx, duwdx = t->duwdx, dvwdx = t->dvwdx;
-    for (; row < end; row++, rowaddr += pitch) {
-        if (row >= endr) {
+    auto switchedges = [&](int r) {
+        if (r >= endr) {
             b = (b + 1) % 3;
             re = (re + 1) % 3;
             startright(float(t->vrow[b]) - t->vy[b]);
         }
-        if (row >= endl) {
+        if (r >= endl) {
             a = (a + 2) % 3;
             le = (a + 2) % 3;
             startleft(float(t->vrow[a]) - t->vy[a]);
         }
+    };
+    // What a row's span starts from. The start and end texel coordinates come from one packed division
+    // (each lane the same correctly rounded quotient as a single division), taken a row ahead so that
+    // it runs while the previous row's pixels are drawn.
+    struct rowstart {
+        int xl, xr;
+        float Ws, UWs, VWs, C[3];
+        v4 q;
+    };
+    auto capture = [&](rowstart &r) {
+        r.xl = leftx >> 16;
+        r.xr = rightx >> 16;
+        r.Ws = L.W;
+        r.UWs = L.UW;
+        r.VWs = L.VW;
+        if constexpr (G)
+            for (int j = 0; j < 3; j++) r.C[j] = L.C[j];
+        const float mend = float(r.xr - r.xl);
+        const float wend = mend * dwdx + r.Ws;
+        r.q = v4{r.UWs, r.VWs, mend * duwdx + r.UWs, mend * dvwdx + r.VWs} / v4{r.Ws, r.Ws, wend, wend};
+    };
 
-        const int xl = leftx >> 16, xr = rightx >> 16;
+    unsigned char *rowaddr = screen + long(row) * pitch;
+    switchedges(row);
+    rowstart cur, next;
+    capture(cur);
+    for (; row < end; row++, rowaddr += pitch) {
+        leftx = wrapadd(leftx, stepl);
+        rightx = wrapadd(rightx, stepr);
+        L.W += dL.W;
+        L.UW += dL.UW;
+        L.VW += dL.VW;
+        if constexpr (G)
+            for (int j = 0; j < 3; j++) L.C[j] += dL.C[j];
+        if (row + 1 < end) {
+            switchedges(row + 1);
+            capture(next);
+        }
+
+        const int xl = cur.xl, xr = cur.xr;
         if (xr > xl && xr > 0 && xl < RENDERWIDTH) {
             uint32_t *line = reinterpret_cast<uint32_t *>(rowaddr);
-            const float Ws = L.W, UWs = L.UW, VWs = L.VW;
-            // The span's start and end texel coordinates in one packed division (each lane is the same
-            // correctly rounded quotient as a single division).
-            const float mend = float(xr - xl);
-            const float wend = mend * dwdx + Ws;
-            const v4 q = v4{UWs, VWs, mend * duwdx + UWs, mend * dvwdx + VWs} / v4{Ws, Ws, wend, wend};
+            const float Ws = cur.Ws, UWs = cur.UWs, VWs = cur.VWs;
+            const v4 q = cur.q;
             float u = q[0], v = q[1];
             uint32_t U = uint32_t(ceil32(u * 65536.0f)), V = uint32_t(ceil32(v * 65536.0f));
             if constexpr (G) {
-                for (int j = 0; j < 3; j++) s.col.w[j] = uint16_t(ceil16(L.C[j] * 128.0f));
+                for (int j = 0; j < 3; j++) s.col.w[j] = uint16_t(ceil16(cur.C[j] * 128.0f));
 #if SHOWCASE_SSE2
                 if constexpr (O == pixelop::gouraud) {
                     s.col.cw = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s.col.w));
@@ -320,13 +353,7 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
             }
         }
 
-        leftx = wrapadd(leftx, stepl);
-        rightx = wrapadd(rightx, stepr);
-        L.W += dL.W;
-        L.UW += dL.UW;
-        L.VW += dL.VW;
-        if constexpr (G)
-            for (int j = 0; j < 3; j++) L.C[j] += dL.C[j];
+        cur = next;
     }
 }
 
