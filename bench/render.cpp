@@ -200,6 +200,22 @@ void BM_FrameOf2000Triangles(benchmark::State &state) {
     state.counters["fps"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The same frame without drawing: camera, transform, culling, clipping, set-up and the sort.
+void BM_FramePassAndSortOnly(benchmark::State &state) {
+    if (!TRIBUFFER) inittribuffer();
+    initplanes();
+    scene s;
+    s.wall(23, 22, 60.0f, 31.0f, 23.5f);
+    s.wall(23, 22, 100.0f, 51.0f, 38.5f);
+    s.finish();
+    for (auto _ : state) {
+        whichtri = whichindex = 0;
+        processworldcamera(s.w, nullptr, 0);
+        qsorttribuffer(0, whichindex - 1);
+        benchmark::ClobberMemory();
+    }
+}
+
 void BM_InitNormals20000Faces(benchmark::State &state) {
     scene s;
     s.wall(100, 100, 10.0f, 50.0f, 50.0f); // 20,000 faces
@@ -224,6 +240,7 @@ BENCHMARK(BM_plottranstmaptri)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(BM_plotgtmaptri)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(BM_plotgtmaptriplain)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(BM_FrameOf2000Triangles)->Repetitions(9)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FramePassAndSortOnly)->Repetitions(9)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InitNormals20000Faces)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true)
