@@ -8,6 +8,7 @@
 #include <lib3ds/file.h>
 #include <lib3ds/material.h>
 #include <lib3ds/mesh.h>
+#include <lib3ds/node.h>
 #endif
 
 #include <cmath>
@@ -103,6 +104,24 @@ TEST(Peers, Lib3dsReadsBothScenes) {
         EXPECT_EQ(w->numframes, s.frames) << path;
         EXPECT_NE(f->cameras, nullptr) << path;
         EXPECT_NE(f->lights, nullptr) << path;
+        // The camera flies along a spline of several keys with tension and continuity, and rolls.
+        int keys = 0, rollkeys = 0;
+        bool tension = false, continuity = false;
+        for (Lib3dsNode *n = f->nodes; n; n = n->next) {
+            if (n->type != LIB3DS_CAMERA_NODE) continue;
+            for (Lib3dsLin3Key *k = n->data.camera.pos_track.keyL; k; k = k->next) {
+                ++keys;
+                tension |= k->tcb.tens != 0.0f;
+                continuity |= k->tcb.cont != 0.0f;
+            }
+            for (Lib3dsLin1Key *k = n->data.camera.roll_track.keyL; k; k = k->next) ++rollkeys;
+        }
+        EXPECT_GE(keys, 4) << path;
+        EXPECT_TRUE(tension) << path;
+        if (s.frames > 1000) {
+            EXPECT_TRUE(continuity) << path;
+            EXPECT_GE(rollkeys, 2) << path;
+        }
         lib3ds_file_free(f);
     }
 }

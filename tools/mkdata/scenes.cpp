@@ -163,28 +163,20 @@ void octahedron(Builder &b, V3 c, float r, float h) {
     }
 }
 
-// A ground grid seen from above; height(x, z) gives its relief. Cells wholly inside radius `hole` are
-// left out (the temple floor lies there).
-template <class Fn> void ground(Builder &b, float half, int cells, float tile, float hole, Fn &&height) {
-    std::vector<std::vector<uint16_t>> idx(static_cast<size_t>(cells + 1));
-    std::vector<std::vector<float>> radius(static_cast<size_t>(cells + 1));
-    for (int i = 0; i <= cells; ++i)
-        for (int j = 0; j <= cells; ++j) {
-            const float x = -half + 2 * half * static_cast<float>(j) / static_cast<float>(cells);
-            const float z = -half + 2 * half * static_cast<float>(i) / static_cast<float>(cells);
-            idx[static_cast<size_t>(i)].push_back(b.vert({x, height(x, z), z}, x / tile, z / tile));
-            radius[static_cast<size_t>(i)].push_back(std::hypot(x, z));
-        }
-    for (int i = 0; i < cells; ++i)
-        for (int j = 0; j < cells; ++j) {
-            const size_t si = static_cast<size_t>(i), sj = static_cast<size_t>(j);
-            if (std::max({radius[si][sj], radius[si][sj + 1], radius[si + 1][sj], radius[si + 1][sj + 1]}) <
-                hole)
-                continue;
-            const uint16_t a = idx[si][sj], bb = idx[si][sj + 1], c = idx[si + 1][sj + 1],
-                           d = idx[si + 1][sj];
-            b.quad(a, d, c, bb); // (d - a) x (c - a) points up
-        }
+// The land around a round floor: rings of faces from the floor's rim (radius inner, as many segments as
+// the floor so their edges meet exactly) out to radius outer, seen from above; height(x, z) gives the
+// relief. Ring widths grow outwards, where the land is seen from further away.
+template <class Fn>
+void land(Builder &b, float inner, float outer, int seg, int rings, float tile, Fn &&height) {
+    auto at = [&](int ring, int k) {
+        const float a = TAU * static_cast<float>(k % seg) / static_cast<float>(seg);
+        const float r = inner * std::pow(outer / inner, static_cast<float>(ring) / static_cast<float>(rings));
+        const float x = r * std::cos(a), z = r * std::sin(a);
+        return b.vert({x, ring == 0 ? height(inner, 0.0f) : height(x, z), z}, x / tile, z / tile);
+    };
+    for (int ring = 0; ring < rings; ++ring)
+        for (int k = 0; k < seg; ++k)
+            b.quad(at(ring, k), at(ring, k + 1), at(ring + 1, k + 1), at(ring + 1, k));
 }
 
 // A flat disc seen from above, in rings, so that no face is much longer than its neighbours (faces are
@@ -248,10 +240,11 @@ std::vector<mk3ds::Material> menumaterials() {
     };
 }
 
-mk3ds::PosKey pkey(int frame, V3 p, float tension = 0.0f) {
+mk3ds::PosKey pkey(int frame, V3 p, float tension = 0.0f, float continuity = 0.0f) {
     mk3ds::PosKey k;
     k.key.frame = frame;
     k.key.tension = tension;
+    k.key.continuity = continuity;
     k.value = tofile(p);
     return k;
 }
@@ -260,6 +253,7 @@ struct CameraKey {
     int frame;
     V3 eye, target;
     float tension;
+    float continuity = 0.0f;
 };
 
 void camerapath(mk3ds::Scene &s, const std::vector<CameraKey> &keys,
@@ -281,8 +275,8 @@ void camerapath(mk3ds::Scene &s, const std::vector<CameraKey> &keys,
     mk3ds::CameraNode node;
     node.name = "Camera01";
     for (const CameraKey &k : keys) {
-        node.position.push_back(pkey(k.frame, k.eye, k.tension));
-        node.target.push_back(pkey(k.frame, k.target, k.tension));
+        node.position.push_back(pkey(k.frame, k.eye, k.tension, k.continuity));
+        node.target.push_back(pkey(k.frame, k.target, k.tension, k.continuity));
     }
     for (const auto &[frame, degrees] : roll) {
         mk3ds::RollKey r;
@@ -304,10 +298,10 @@ bool save(const mk3ds::Scene &s, const std::string &path, std::string &error) {
 }
 
 float terrainheight(float x, float z) {
-    // Flat around the temple, rising into rocky hills towards the edge of the world.
+    // Level with the temple floor at its rim, rising into rocky hills towards the edge of the world.
     const float r = std::hypot(x, z);
-    const float rise = std::min(1.0f, std::max(0.0f, (r - 650.0f) / 900.0f));
-    return -10.0f + rise * rise * (150.0f + 200.0f * (0.5f + ridged(x / 700.0f, z / 700.0f, 4, 808)));
+    const float rise = std::min(1.0f, std::max(0.0f, (r - 600.0f) / 1400.0f));
+    return -4.0f + rise * rise * (120.0f + 220.0f * (0.3f + ridged(x / 700.0f, z / 700.0f, 4, 808)));
 }
 
 } // namespace
@@ -322,7 +316,7 @@ bool writeintroscene(const std::string &path, std::string &error) {
     }
     {
         Builder b("ground", "ROCK");
-        ground(b, 2400.0f, 24, 250.0f, 440.0f, terrainheight);
+        land(b, 470.0f, 2700.0f, 24, 10, 250.0f, terrainheight);
         s.meshes.push_back(b.done());
     }
     {
@@ -409,11 +403,11 @@ bool writeintroscene(const std::string &path, std::string &error) {
                    {340, {-600, 230, -500}, {-250, 1200, 300}, 0.0f},
                    {480, {0, 140, -640}, {0, 120, 0}, 0.0f},
                    {600, {0, 95, -260}, {0, 100, 200}, 0.0f},
-                   {720, {250, 150, 0}, {0, 110, 0}, 0.0f},
+                   {720, {250, 150, 0}, {0, 110, 0}, 0.0f, 0.3f},
                    {840, {0, 250, 150}, {0, 140, -100}, 0.0f},
                    {920, {-300, 560, 480}, {-900, 1600, 1500}, 0.3f},
                    {1020, {-420, 420, 640}, {-700, 1700, 1700}, 0.0f},
-                   {1150, {-250, 600, 1150}, {0, 120, 0}, 0.0f},
+                   {1150, {-250, 600, 1150}, {0, 120, 0}, 0.0f, -0.25f},
                    {1280, {900, 480, 650}, {0, 120, 0}, 0.0f},
                    {1399, {1250, 900, -450}, {0, 400, 0}, 0.0f},
                },
