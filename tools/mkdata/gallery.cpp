@@ -380,7 +380,7 @@ Image quendra(int w, int h) {
     // Newton's method on z^3 - 1: three basins, shaded by how fast each point settles.
     Image img(w, h);
     const std::complex<double> roots[3] = {{1, 0}, {-0.5, 0.8660254}, {-0.5, -0.8660254}};
-    const Rgb colour[3] = {hex(0xe04040), hex(0x40c070), hex(0x4060e0)};
+    const Rgb colour[3] = {hex(0xd04a6a), hex(0x3ab0a0), hex(0x6a70e0)};
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             Rgb sum{};
@@ -396,10 +396,12 @@ Image quendra(int w, int h) {
                         if (std::abs(z - roots[r]) < 1e-3) root = r;
                 }
                 if (root < 0) continue;
-                const float k = std::pow(0.9f, static_cast<float>(i));
-                const float band = 0.5f + 0.5f * std::sin(static_cast<float>(i) * 0.9f);
-                sum = sum + mix(colour[root] * 0.15f, colour[root], k) +
-                      Rgb{1, 0.9f, 0.7f} * (0.12f * band * (1 - k));
+                // Points that settle at once stay dark; the slow ones, along the borders where the three
+                // basins fold into each other, glow.
+                const float slow = 1.0f - std::pow(0.8f, static_cast<float>(i));
+                const float band = 0.5f + 0.5f * std::sin(static_cast<float>(i) * 0.8f);
+                sum = sum + colour[root] * (0.08f + 0.9f * slow * slow) +
+                      Rgb{1, 0.95f, 0.8f} * (0.25f * band * slow * slow * slow);
             }
             img.at(x, y) = sum * 0.25f;
         }
