@@ -16,8 +16,10 @@ bool exitinprogress() {
 }
 
 // A box frame at the falling camera position; below frame 0 the camera stays at frame 0.
-static void flyframe(float f, int white) {
-    facesortprocessexit(menuw, virscr, menurotpos, clampcamframe(menuw, static_cast<long>(f)));
+static void flyframe(int segment, float f, int white) {
+    const int camframe = clampcamframe(menuw, static_cast<long>(f));
+    if (onsequencepass) onsequencepass({segment, camframe, white});
+    facesortprocessexit(menuw, virscr, menurotpos, camframe);
     if (white >= 0) fadetowhite(virscr, fadenrtab[std::clamp(white, 0, 255)]);
     blittoscreen(virscr);
     std::memcpy(virscr, menubgd, LOWRESBYTES);
@@ -34,7 +36,7 @@ void runexit() {
         do {
             if (nomessage() == 1 && !QUIT) {
                 framestart();
-                flyframe(f, -1);
+                flyframe(1, f, -1);
                 frameend();
             }
             f -= updateframecount(120);
@@ -46,7 +48,7 @@ void runexit() {
     while (l < 250) {
         if (nomessage() == 1 && !QUIT) {
             framestart();
-            flyframe(f, l);
+            flyframe(2, f, l);
             frameend();
         }
         f -= updateframecount(120);
@@ -59,12 +61,13 @@ void runexit() {
     do {
         if (nomessage() == 1 && !QUIT) {
             framestart();
+            if (onsequencepass) onsequencepass({3, -1, e});
             std::memcpy(virscr, eyepic, LOWRESBYTES);
             fadetowhite(virscr, fadenrtab[std::clamp(e, 0, 255)]);
             blittoscreen(virscr);
             frameend();
         }
-        e = static_cast<int>(static_cast<float>(e) - updateframecount(120));
+        e = std::min(e - 1, static_cast<int>(static_cast<float>(e) - updateframecount(120)));
     } while (e > 0);
 
     // 4: the music fades out over the last eye frame; frame times are no longer measured
@@ -74,6 +77,7 @@ void runexit() {
     do {
         if (nomessage() == 1 && !QUIT) {
             if (v <= 0) v = 0;
+            if (onsequencepass) onsequencepass({4, -1, v});
             setmusicvolume(v);
             blittoscreen(virscr);
         }

@@ -17,11 +17,14 @@ enum class overlay { none, logo, white };
 
 // One pass of a timed loop: draw a frame of w at position pos (with an overlay at a level), present it,
 // lay the menu background afterwards when asked. The caller advances.
-void pass(world *w, float pos, overlay ov, const unsigned char *logo, int level, bool menubackground) {
+void pass(int segment, world *w, float pos, overlay ov, const unsigned char *logo, int level,
+          bool menubackground) {
     if (nomessage() != 1 || QUIT) return;
     framestart();
     // A stall can push a position far; the camera table ends where the scene does.
-    facesortprocess(w, virscr, clampcamframe(w, static_cast<long>(pos)));
+    const int camframe = clampcamframe(w, static_cast<long>(pos));
+    if (onsequencepass) onsequencepass({segment, camframe, ov == overlay::none ? -1 : level});
+    facesortprocess(w, virscr, camframe);
     // A level that overshot in a stall still names an entry of the table.
     const uint32_t grey = fadenrtab[std::clamp(level, 0, 255)];
     if (ov == overlay::logo) fadeinpicture(virscr, logo, grey);
@@ -31,16 +34,22 @@ void pass(world *w, float pos, overlay ov, const unsigned char *logo, int level,
     frameend();
 }
 
+// A level moves by FADESTEP x d, truncated. When frames are too quick to measure that rounds to no
+// move at all and the fade would never end, so a level always moves by at least one step.
 int rise(int level, float speed) {
-    return static_cast<int>(static_cast<float>(level) +
-                            static_cast<float>(FADESTEP) * updateframecount(speed));
+    const int next =
+        static_cast<int>(static_cast<float>(level) + static_cast<float>(FADESTEP) * updateframecount(speed));
+    return next > level ? next : level + 1;
 }
 int fall(int level, float speed) {
-    return static_cast<int>(static_cast<float>(level) -
-                            static_cast<float>(FADESTEP) * updateframecount(speed));
+    const int next =
+        static_cast<int>(static_cast<float>(level) - static_cast<float>(FADESTEP) * updateframecount(speed));
+    return next < level ? next : level - 1;
 }
 
 } // namespace
+
+void (*onsequencepass)(const sequencepass &) = nullptr;
 
 void runintro() {
     float frame = 0.0f;
@@ -49,53 +58,53 @@ void runintro() {
 
     // 1: the scene alone
     do {
-        pass(introw, frame, overlay::none, nullptr, 0, false);
+        pass(1, introw, frame, overlay::none, nullptr, 0, false);
         frame += updateframecount(31);
     } while (frame < 200.0f);
 
     // 2, 3: the first logo in and out
     int l1 = 1;
     while (l1 < 250) {
-        pass(introw, frame, overlay::logo, zarnbw, l1, false);
+        pass(2, introw, frame, overlay::logo, zarnbw, l1, false);
         frame += updateframecount(31);
         l1 = rise(l1, 31);
     }
     int l2 = 250;
     do {
-        pass(introw, frame, overlay::logo, zarnbw, l2, false);
+        pass(3, introw, frame, overlay::logo, zarnbw, l2, false);
         frame += updateframecount(31);
         l2 = fall(l2, 31);
     } while (l2 > 0);
 
     // 4: the scene alone
     while (frame < 900.0f) {
-        pass(introw, frame, overlay::none, nullptr, 0, false);
+        pass(4, introw, frame, overlay::none, nullptr, 0, false);
         frame += updateframecount(31);
     }
 
     // 5, 6: the second logo in, and out from wherever it got to
     int l3 = 1;
     do {
-        pass(introw, frame, overlay::logo, veltorbw, l3, false);
+        pass(5, introw, frame, overlay::logo, veltorbw, l3, false);
         frame += updateframecount(31);
         l3 = rise(l3, 31);
     } while (l3 < 240);
     while (l3 > 0) {
-        pass(introw, frame, overlay::logo, veltorbw, l3, false);
+        pass(6, introw, frame, overlay::logo, veltorbw, l3, false);
         frame += updateframecount(31);
         l3 = fall(l3, 31);
     }
 
     // 7: the scene alone until its last stretch
     while (frame < introend) {
-        pass(introw, frame, overlay::none, nullptr, 0, false);
+        pass(7, introw, frame, overlay::none, nullptr, 0, false);
         frame += updateframecount(31);
     }
 
     // 8: to white
     int l4 = 1;
     do {
-        pass(introw, frame, overlay::white, nullptr, l4, false);
+        pass(8, introw, frame, overlay::white, nullptr, l4, false);
         frame += updateframecount(31);
         l4 = rise(l4, 31);
     } while (l4 < 250);
@@ -104,14 +113,14 @@ void runintro() {
     float menuframe = 0.0f;
     int l5 = 250;
     do {
-        pass(menuw, menuframe, overlay::white, nullptr, l5, true);
+        pass(9, menuw, menuframe, overlay::white, nullptr, l5, true);
         menuframe += updateframecount(60);
         l5 = fall(l5, 60);
     } while (l5 > 0);
 
     // 10: the camera flies on to the menu's rest view
     while (menuframe < menuend) {
-        pass(menuw, menuframe, overlay::none, nullptr, 0, true);
+        pass(10, menuw, menuframe, overlay::none, nullptr, 0, true);
         menuframe += updateframecount(60);
     }
     waitblank = 1;

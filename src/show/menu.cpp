@@ -23,6 +23,7 @@ static void cameraat(const world &w, int frame) {
 
 void processworldcamerayrottobox(world w, unsigned char *screen, int yrot, int frame) {
     (void)screen;
+    if (!w.campositions) return;
     cameraat(w, frame);
     for (int i = 0; i < w.numobjects; i++) {
         object &o = w.objects[i];
@@ -50,6 +51,7 @@ static void processdoor(world &w, int index, float shift) {
 
 void shiftopenartmenuprocess(world w, unsigned char *screen, int shift) {
     (void)screen;
+    if (!w.campositions) return;
     cameraat(w, w.numframes - 1);
     processdoor(w, objartleft, static_cast<float>(-shift));
     processdoor(w, objartright, static_cast<float>(shift));

@@ -20,3 +20,13 @@ constexpr int HIRESBYTES = 640 * 480 * 4;  // a 640 x 480 frame or picture
 // One menu frame from the menu scene's camera of the given frame, turned by menurotpos, presented,
 // followed by background (null: none).
 void boxframe(int frame, const unsigned char *background);
+
+// What a drawn pass of a timed sequence showed: the segment (intro 1..10, exit 1..4), the camera frame
+// used (-1 when none) and the fade level or music volume of the pass (-1 when none). Null by default;
+// the tests watch the sequences through it.
+struct sequencepass {
+    int segment;
+    int camframe;
+    int level;
+};
+extern void (*onsequencepass)(const sequencepass &);
