@@ -74,6 +74,37 @@ TEST(XmWrite, SampleDataSurvivesDeltaCodingAndPlaysAtThePitchOfItsNote) {
     EXPECT_GT(peak, 0.01f); // the player mixes eight channels with headroom
 }
 
+TEST(XmWrite, LoopsKeepAShortSampleSoundingAndPlainSamplesEnd) {
+    // A 100-frame sample lasts about 12 ms at C-4; with its loop (written in bytes for 16-bit data) it
+    // must still sound a second later, without it it must have stopped.
+    for (xmwrite::Loop loop : {xmwrite::Loop::Forward, xmwrite::Loop::PingPong, xmwrite::Loop::None}) {
+        xmwrite::Module m = smallmodule();
+        xmwrite::Sample &s = m.instruments[0].samples[0];
+        s.data.resize(100);
+        for (size_t i = 0; i < 100; ++i) s.data[i] = static_cast<int16_t>(i % 50 < 25 ? 9000 : -9000);
+        s.loop = loop;
+        s.loopstart = 50;
+        s.looplength = 50;
+        m.instruments[0].volumeenvelope = {};
+        ASSERT_EQ(xmwrite::validate(m), "");
+        openmpt::module mod(xmwrite::encode(m));
+        std::vector<float> buf(48000 + 4800);
+        mod.read(48000, buf.size(), buf.data());
+        float late = 0.0f;
+        int crossings = 0; // the loop holds one period of a square wave: it must keep swinging
+        for (size_t i = 48000; i < buf.size(); ++i) {
+            late = std::max(late, std::fabs(buf[i]));
+            crossings += (buf[i - 1] < 0.0f) != (buf[i] < 0.0f);
+        }
+        if (loop == xmwrite::Loop::None) {
+            EXPECT_EQ(late, 0.0f);
+        } else {
+            EXPECT_GT(late, 0.005f) << static_cast<int>(loop);
+            EXPECT_GT(crossings, 20) << static_cast<int>(loop);
+        }
+    }
+}
+
 TEST(XmWrite, NoteNamesAndTuning) {
     EXPECT_EQ(xmwrite::notenumber("C-0"), 1);
     EXPECT_EQ(xmwrite::notenumber("C-4"), 49);
