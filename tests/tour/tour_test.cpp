@@ -1,0 +1,199 @@
+// The shipped tour, played headless by both programs and captured; the checkpoints look at the screen.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Rgb {
+    int width = 0, height = 0;
+    std::vector<unsigned char> px; // r, g, b
+    const unsigned char *at(int x, int y) const { return &px[(size_t(y) * width + x) * 3]; }
+};
+
+Rgb readpng(const std::string &path) {
+    Rgb p;
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&img, path.c_str())) return p;
+    img.format = PNG_FORMAT_RGB;
+    p.width = int(img.width);
+    p.height = int(img.height);
+    p.px.resize(PNG_IMAGE_SIZE(img));
+    png_image_finish_read(&img, nullptr, p.px.data(), 0, nullptr);
+    return p;
+}
+
+Rgb readjpeg(const std::string &path) {
+    Rgb p;
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f) return p;
+    jpeg_decompress_struct c;
+    jpeg_error_mgr e;
+    c.err = jpeg_std_error(&e);
+    jpeg_create_decompress(&c);
+    jpeg_stdio_src(&c, f);
+    jpeg_read_header(&c, TRUE);
+    c.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&c);
+    p.width = int(c.output_width);
+    p.height = int(c.output_height);
+    p.px.resize(size_t(p.width) * p.height * 3);
+    while (c.output_scanline < c.output_height) {
+        JSAMPROW row = &p.px[size_t(c.output_scanline) * p.width * 3];
+        jpeg_read_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_decompress(&c);
+    jpeg_destroy_decompress(&c);
+    std::fclose(f);
+    return p;
+}
+
+std::string datadir() {
+    return std::string(SHOWCASE_BIN_DIR) + "/data";
+}
+
+// The frame shown at a moment of the tour (60 frames a second, the first frame is number 1).
+std::string frameat(const std::string &cap, double seconds) {
+    char name[64];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", int(seconds * 60.0) + 1);
+    return cap + name;
+}
+
+// Whether the 3D screens of two frames (the top-left 320 x 240) are the same.
+bool samelowres(const Rgb &a, const Rgb &b) {
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++)
+            for (int k = 0; k < 3; k++)
+                if (a.at(x, y)[k] != b.at(x, y)[k]) return false;
+    return true;
+}
+
+class Tour : public ::testing::TestWithParam<const char *> {
+  protected:
+    static void SetUpTestSuite() {}
+    void SetUp() override {
+        if (!fs::exists(datadir() + "/gfx/intro.3DS")) GTEST_SKIP() << "no data tree in " << datadir();
+    }
+};
+
+} // namespace
+
+TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
+    const std::string program = GetParam();
+    const bool fixed = program == std::string("showcase");
+    const std::string dir = (fs::temp_directory_path() / ("showcase-tour-" + program)).string();
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string cap = dir + "/cap";
+    const std::string cmd = std::string(SHOWCASE_BIN_DIR) + "/" + program + " --data " + datadir() +
+                            " --keys " + SHOWCASE_SOURCE_DIR + "/scripts/tour.keys --capture " + cap + " >" +
+                            dir + "/out.txt 2>" + dir + "/err.txt";
+    const int s = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(s));
+    EXPECT_EQ(WEXITSTATUS(s), 0);
+
+    // The menu at rest after the intro, and again after turning round both ways back to the gallery.
+    const Rgb rest = readpng(frameat(cap, 59.5));
+    ASSERT_GT(rest.width, 0);
+    EXPECT_TRUE(samelowres(rest, readpng(frameat(cap, 65.8))));
+    for (int y = 0; y < 240; y++) EXPECT_EQ(rest.at(319, y)[0] + rest.at(319, y)[1], 0) << "row " << y;
+    // The next item in front after a right turn: the same view whichever way it was reached.
+    const Rgb credititem = readpng(frameat(cap, 60.8));
+    EXPECT_FALSE(samelowres(rest, credititem));
+    EXPECT_TRUE(samelowres(credititem, readpng(frameat(cap, 62.8))));
+
+    // The art menu after the doors opened: the selection box glows on red alone.
+    {
+        int lo = 255, hi = 0;
+        const Rgb first = readpng(frameat(cap, 68.4));
+        for (double t = 68.4; t < 69.0; t += 1.0 / 60) {
+            const Rgb f = readpng(frameat(cap, t));
+            const unsigned char *p = f.at(70, 50);
+            lo = std::min(lo, int(p[0]));
+            hi = std::max(hi, int(p[0]));
+            EXPECT_EQ(p[1], first.at(70, 50)[1]);
+            EXPECT_EQ(p[2], first.at(70, 50)[2]);
+        }
+        EXPECT_GT(hi - lo, 40) << "the glow rises and falls";
+    }
+
+    // A gallery picture with its own pixels on the whole 640 x 480 screen.
+    {
+        const Rgb pic = readjpeg(datadir() + "/gfx/morlen/mw-tolve.jpg");
+        const Rgb shown = readpng(frameat(cap, 69.7));
+        ASSERT_EQ(shown.width, 640);
+        ASSERT_EQ(pic.width, 640);
+        long diff = 0;
+        for (int y = 0; y < 480; y++)
+            for (int x = 0; x < 640; x++)
+                for (int k = 0; k < 3; k++) diff += shown.at(x, y)[k] != pic.at(x, y)[k];
+        EXPECT_EQ(diff, 0);
+    }
+    // The tall picture scrolled to its end: rows 480 to 959 on screen, and back at its top later.
+    {
+        const Rgb pic = readjpeg(datadir() + "/gfx/tasp/vornig.jpg");
+        ASSERT_EQ(pic.height, 960);
+        const Rgb end = readpng(frameat(cap, 85.0));
+        const Rgb top = readpng(frameat(cap, 87.6));
+        long diffend = 0, difftop = 0;
+        for (int y = 0; y < 480; y++)
+            for (int x = 0; x < 640; x++)
+                for (int k = 0; k < 3; k++) {
+                    diffend += end.at(x, y)[k] != pic.at(x, y + 480)[k];
+                    difftop += top.at(x, y)[k] != pic.at(x, y)[k];
+                }
+        EXPECT_EQ(diffend, 0);
+        EXPECT_EQ(difftop, 0);
+    }
+
+    // The credits, revealed through the leaves: part of the picture, never brighter than it.
+    {
+        const Rgb pic = readjpeg(datadir() + "/gfx/credits.jpg");
+        const Rgb shown = readpng(frameat(cap, 121.0));
+        long lit = 0, brighter = 0;
+        const int w = fixed ? 320 : 640, h = fixed ? 240 : 480, step = fixed ? 2 : 1;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                const unsigned char *p = shown.at(x, y);
+                lit += p[0] + p[1] + p[2] > 30;
+                if (!fixed)
+                    for (int k = 0; k < 3; k++) brighter += p[k] > pic.at(x * step, y * step)[k];
+            }
+        EXPECT_GT(lit, w * h / 100);
+        EXPECT_LT(lit, w * h * 9 / 10);
+        EXPECT_EQ(brighter, 0);
+    }
+
+    // The eye picture at the end, out of the white.
+    {
+        const Rgb eye = readjpeg(datadir() + "/gfx/eye.jpg");
+        int last = 0;
+        for (const auto &e : fs::directory_iterator(cap))
+            if (e.path().extension() == ".png") last++;
+        char name[64];
+        std::snprintf(name, sizeof name, "/frame-%06d.png", last);
+        const Rgb shown = readpng(cap + name);
+        int worst = 0;
+        for (int y = 0; y < 240; y++)
+            for (int x = 0; x < 320; x++)
+                for (int k = 0; k < 3; k++)
+                    worst = std::max(worst, std::abs(shown.at(x, y)[k] - eye.at(x, y)[k]));
+        EXPECT_LE(worst, 4) << "the last frame is the eye, at most a trace of white left";
+    }
+    fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, Tour, ::testing::Values("showcase", "showcase-fs"), [](const auto &info) {
+    return std::string(info.param) == "showcase" ? "fixed" : "fs";
+});
