@@ -142,6 +142,10 @@ template <class P> void wrapcoords(const object *o, int face, P tri[3]) {
 // Each step cuts off the ear at i1 and moves the three indices on to the next live vertices.
 int cutears(int n, int tris[][3]) {
     if (n < 3) return 0;
+    tris[0][0] = 0;
+    tris[0][1] = 1;
+    tris[0][2] = 2;
+    if (n == 3) return 1;
     bool live[CLIPVERTS];
     for (int k = 0; k < n; k++) live[k] = true;
     int i0 = 0, i1 = 1, i2 = 2;

@@ -41,10 +41,6 @@ textmapclip *gettextmapclip() {
     return &TRIBUFFER[whichtri - 1];
 }
 
-int32_t depthkey(float z0, float z1, float z2) {
-    return ceil32((z0 + z1 + z2) * 0.33333334f);
-}
-
 // Hoare partition with the pivot read from position left at every comparison: the pivot changes when
 // the first exchange moves a new record there. Equal keys therefore land in this exact order.
 void qsorttribuffer(int left, int right) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "render/render.h"
+#include "render/rounding.h"
 
 // A vertex of a textured face: view space until projection, then screen x, y and w = 1/z.
 struct td3point {
@@ -59,8 +60,10 @@ constexpr int TRIBUFFERRECORDS = 5000; // records in the block; one fewer can be
 extern int maxsize;                    // in records
 // Hands out the next record; running out ends the program with a message naming the limit.
 textmapclip *gettextmapclip();
-// The sort key of a triangle from its three view-space depths.
-int32_t depthkey(float z0, float z1, float z2);
+// The sort key of a triangle from its three view-space depths: their mean, rounded upwards.
+inline int32_t depthkey(float z0, float z1, float z2) {
+    return ceil32((z0 + z1 + z2) * 0.33333334f);
+}
 
 // --- clipping ---
 extern plane voor, achter, boven, onder, links, rechts;
