@@ -39,10 +39,10 @@ struct textmapclip {
     int32_t vrow[3];
     int32_t depth; // larger is farther
     uint32_t *texture;
+    drawfunc draw;        // kept with the fields every record uses, before the Gouraud ones
     float col[4][4];      // Gouraud only: per vertex, channels in columns 0..2
     float edgedcol[4][4]; // Gouraud only: per edge
     int16_t dcoldx[4];    // Gouraud only: per-pixel colour steps x 128
-    drawfunc draw;
 };
 
 struct plane {
