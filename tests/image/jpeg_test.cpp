@@ -8,9 +8,9 @@
 
 namespace {
 
-std::string makejpeg(const std::string &name, const std::string &spec) {
+std::string makejpeg(const std::string &name, const std::string &recipe) {
     const std::string path = testdir() + "/" + name;
-    EXPECT_EQ(std::system(("convert " + spec + " -quality 100 '" + path + "'").c_str()), 0);
+    EXPECT_EQ(std::system(("convert " + recipe + " -quality 100 '" + path + "'").c_str()), 0);
     return path;
 }
 
