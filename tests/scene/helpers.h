@@ -2,10 +2,13 @@
 #pragma once
 
 #include "mk3ds.h"
+#include "raster.h"
 #include "scene/loader.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,14 +29,56 @@ class SceneTest : public ::testing::Test {
         return w;
     }
     world *load(const mk3ds::Scene &s, std::string *err = nullptr) { return load(mk3ds::write3ds(s), err); }
+
+    // The file must be refused with a message that holds what.
+    template <class File> void refused(const File &file, const std::string &what) {
+        std::string err;
+        EXPECT_EQ(load(file, &err), nullptr) << what;
+        EXPECT_NE(err.find(what), std::string::npos) << err;
+    }
 };
 
+using F3 = std::array<float, 3>;
+inline F3 xyz(const d3point &p) {
+    return {p.x, p.y, p.z};
+}
+
 // A scratch folder under the build tree, emptied for each test that asks for one.
-std::string scratchdir(const std::string &name);
-// Writes a small JPEG of w x h pixels of one colour.
-void writejpeg(const std::string &path, int w, int h, unsigned char r, unsigned char g, unsigned char b);
+inline std::string scratchdir(const std::string &name) {
+    const auto dir = std::filesystem::path(SHOWCASE_BUILD_DIR) / "scratch-scene" / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+
+// Runs f with the working directory set to dir.
+template <class F> void indir(const std::string &dir, F f) {
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    f();
+    std::filesystem::current_path(old);
+}
+
+inline void writejpeg(const std::string &path, int w, int h, mkdata::Rgb colour) {
+    std::string err;
+    ASSERT_TRUE(mkdata::writejpeg(mkdata::Image(w, h, colour), path, 100, err)) << err;
+}
 
 // A one-triangle mesh in the file's frame.
-mk3ds::Mesh trianglemesh(const std::string &name, const std::string &material = "");
+inline mk3ds::Mesh trianglemesh(const std::string &name, const std::string &material = "") {
+    mk3ds::Mesh m;
+    m.name = name;
+    m.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    m.faces = {{0, 1, 2, 7}};
+    if (!material.empty()) m.groups = {{material, {0}}};
+    return m;
+}
+
 // A scene with one camera and a keyframer of the given length, camera position keys added by the caller.
-mk3ds::Scene camerascene(int frames);
+inline mk3ds::Scene camerascene(int frames) {
+    mk3ds::Scene s;
+    s.cameras.push_back({"Camera01", {1, 2, 3}, {4, 5, 6}, 0, 50});
+    s.keyframer = mk3ds::Keyframer{};
+    s.keyframer->end = frames;
+    return s;
+}

@@ -1,7 +1,6 @@
 // Materials: rasteriser bits by name, scales, texture maps and the pool that carries over between loads.
 #include "helpers.h"
 
-#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -9,44 +8,34 @@ namespace {
 class Materials : public SceneTest {};
 
 TEST_F(Materials, BitsComeFromTheFirstMatchingPrefix) {
-    EXPECT_EQ(GiveCorrectMapping("ENVMAP"), 2);
-    EXPECT_EQ(GiveCorrectMapping("ENVIRONMENT"), 2);
-    EXPECT_EQ(GiveCorrectMapping("TRANSENVX"), 32);
-    EXPECT_EQ(GiveCorrectMapping("TRANSENVGLASS"), 32);
-    EXPECT_EQ(GiveCorrectMapping("TRANSTXT"), 512);
-    EXPECT_EQ(GiveCorrectMapping("GOUTXT"), 256);
-    EXPECT_EQ(GiveCorrectMapping("GOUTXTWOOD"), 256);
-    EXPECT_EQ(GiveCorrectMapping("GOUTX"), 1);
-    EXPECT_EQ(GiveCorrectMapping("WOOD"), 1);
-    EXPECT_EQ(GiveCorrectMapping("env"), 1);
-    EXPECT_EQ(GiveCorrectMapping(""), 1);
+    const std::pair<const char *, int> cases[] = {
+        {"ENVMAP", 2},   {"ENVIRONMENT", 2},  {"TRANSENVX", 32}, {"TRANSENVGLASS", 32}, {"TRANSTXT", 512},
+        {"GOUTXT", 256}, {"GOUTXTWOOD", 256}, {"GOUTX", 1},      {"WOOD", 1},           {"env", 1},
+        {"", 1}};
+    for (const auto &[name, bits] : cases) EXPECT_EQ(GiveCorrectMapping(name), bits) << name;
 }
 
 TEST_F(Materials, BitsAreOredIntoThePoolAcrossLoads) {
-    mk3ds::Scene a;
+    mk3ds::Scene a, b;
     a.materials = {mk3ds::makematerial("ENVMAP"), mk3ds::makematerial("WOOD"), mk3ds::makematerial("GOUTXT")};
+    b.materials = {mk3ds::makematerial("GOUTXTSTONE"), mk3ds::makematerial("TRANSTXTA")};
     world *w1 = load(a);
     ASSERT_EQ(w1->nummaterials, 3);
     EXPECT_EQ(w1->materials[0].maptype, 2);
-    mk3ds::Scene b;
-    b.materials = {mk3ds::makematerial("GOUTXTSTONE"), mk3ds::makematerial("TRANSTXTA")};
     world *w2 = load(b);
     ASSERT_EQ(w2->nummaterials, 2); // exactly this file's materials
+    EXPECT_STREQ(w2->materials[0].name, "GOUTXTSTONE");
     EXPECT_EQ(w2->materials[0].maptype, 256 | 2);
     EXPECT_EQ(w2->materials[1].maptype, 512 | 1);
-    EXPECT_STREQ(w2->materials[0].name, "GOUTXTSTONE");
     EXPECT_EQ(w1->materials[0].maptype, 2); // the first world has its own copy
 }
 
 TEST_F(Materials, ScalesDefaultToOneAndAreFoundInTheMapBlock) {
     mk3ds::Scene s;
-    mk3ds::Material plain = mk3ds::makematerial("PLAIN");
-    plain.map = "A.JPG";
-    mk3ds::Material scaled = mk3ds::makematerial("SCALED");
-    scaled.map = "B.JPG";
-    scaled.uscale = 2.5f;
-    scaled.vscale = 0.25f;
-    s.materials = {plain, scaled, mk3ds::makematerial("NOMAP")};
+    s.materials = {mk3ds::makematerial("PLAIN", "A.JPG"), mk3ds::makematerial("SCALED", "B.JPG"),
+                   mk3ds::makematerial("NOMAP")};
+    s.materials[1].uscale = 2.5f;
+    s.materials[1].vscale = 0.25f;
     world *w = load(s);
     EXPECT_EQ(w->materials[0].uscale, 1.0f);
     EXPECT_EQ(w->materials[0].vscale, 1.0f);
@@ -59,32 +48,19 @@ TEST_F(Materials, ScalesDefaultToOneAndAreFoundInTheMapBlock) {
 }
 
 TEST_F(Materials, ExtensionBecomesJpg) {
-    EXPECT_EQ(d3sjpgname("ROCK.GIF"), "ROCK.jpg");
-    EXPECT_EQ(d3sjpgname("A.B"), "A.jpg");
-    EXPECT_EQ(d3sjpgname("A."), "A.jpg");
-    EXPECT_EQ(d3sjpgname("NODOT"), "NODOT.jpg");
-    EXPECT_EQ(d3sjpgname("X.JPEG"), "X.jpgG");
-    EXPECT_EQ(d3sjpgname("A.B.CD"), "A.jpgD");
-}
-
-// Runs f with the working directory set to dir.
-template <class F> void indir(const std::string &dir, F f) {
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
-    f();
-    std::filesystem::current_path(old);
+    const std::pair<const char *, const char *> cases[] = {{"ROCK.GIF", "ROCK.jpg"}, {"A.B", "A.jpg"},
+                                                           {"A.", "A.jpg"},          {"NODOT", "NODOT.jpg"},
+                                                           {"X.JPEG", "X.jpgG"},     {"A.B.CD", "A.jpgD"}};
+    for (const auto &[name, jpg] : cases) EXPECT_EQ(d3sjpgname(name), jpg);
 }
 
 TEST_F(Materials, TextureMapsAreReadFromTheMapsFolderAndClipped) {
     const std::string dir = scratchdir("maps");
     std::filesystem::create_directories(dir + "/gfx/maps");
-    writejpeg(dir + "/gfx/maps/rock.jpg", 16, 16, 255, 0, 0);
-    writejpeg(dir + "/gfx/maps/big.jpg", 300, 300, 0, 0, 255);
+    writejpeg(dir + "/gfx/maps/rock.jpg", 16, 16, {1, 0, 0});
+    writejpeg(dir + "/gfx/maps/big.jpg", 300, 300, {0, 0, 1});
     mk3ds::Scene s;
-    mk3ds::Material rock = mk3ds::makematerial("ROCKY"), big = mk3ds::makematerial("BIG");
-    rock.map = "ROCK.GIF";
-    big.map = "BIG.TGA";
-    s.materials = {rock, big};
+    s.materials = {mk3ds::makematerial("ROCKY", "ROCK.GIF"), mk3ds::makematerial("BIG", "BIG.TGA")};
     s.meshes.push_back(trianglemesh("M", "ROCKY"));
     const std::vector<unsigned char> bytes = mk3ds::write3ds(s);
     indir(dir, [&] {
@@ -108,9 +84,7 @@ TEST_F(Materials, TextureMapsAreReadFromTheMapsFolderAndClipped) {
 TEST_F(Materials, AMissingMapEndsTheProgramWithItsMessage) {
     const std::string dir = scratchdir("nomaps");
     mk3ds::Scene s;
-    mk3ds::Material rock = mk3ds::makematerial("ROCKY");
-    rock.map = "ROCK.GIF";
-    s.materials = {rock};
+    s.materials = {mk3ds::makematerial("ROCKY", "ROCK.GIF")};
     const std::vector<unsigned char> bytes = mk3ds::write3ds(s);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
