@@ -1,15 +1,20 @@
-// The generator's own building blocks: its BMP and JPEG writers read back by the show's readers, seamless
-// texture maps, and glyph text.
+// The generator's own building blocks: its BMP writer read back by the show's reader (the JPEG writer is
+// read back with every picture of the tree), errors that name the file, seamless texture maps, glyph text,
+// and the XM writer, whose modules load in libopenmpt without a warning and play what they say.
 #include "image/image.h"
 #include "makers.h"
 #include "raster.h"
 #include "text.h"
+#include "xmwrite.h"
 
 #include <gtest/gtest.h>
+#include <libopenmpt/libopenmpt.hpp>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,21 +24,15 @@ std::string temppath(const char *name) {
     return std::string(SHOWCASE_BUILD_DIR) + "/tests/mkdata/" + name + "-" + std::to_string(getpid());
 }
 
-mkdata::Image pattern(int w, int h) {
-    mkdata::Image img(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.at(x, y) = {static_cast<float>(x * 40 % 256) / 255.0f,
-                            static_cast<float>(y * 70 % 256) / 255.0f,
-                            static_cast<float>((x + y) * 25 % 256) / 255.0f};
-    return img;
-}
-
 TEST(Writers, BmpOfEveryRowPaddingReadsBackThroughTheShowsReader) {
     // Widths 1 to 5 need 3, 2, 1, 0 and 3 bytes of padding per row; rows are stored bottom-up.
     for (int w = 1; w <= 5; ++w) {
         for (int h = 1; h <= 3; ++h) {
-            const mkdata::Image img = pattern(w, h);
+            mkdata::Image img(w, h);
+            for (int i = 0; i < w * h; ++i)
+                img.px[i] = {static_cast<float>(i * 40 % 256) / 255.0f,
+                             static_cast<float>(i * 70 % 256) / 255.0f,
+                             static_cast<float>(i * 25 % 256) / 255.0f};
             const std::string path = temppath("pad.bmp");
             std::string error;
             ASSERT_TRUE(mkdata::writebmp24(img, path, error)) << error;
@@ -54,35 +53,13 @@ TEST(Writers, BmpOfEveryRowPaddingReadsBackThroughTheShowsReader) {
     }
 }
 
-TEST(Writers, JpegReadsBackThroughTheShowsReader) {
-    mkdata::Image img(48, 32, mkdata::hex(0x204080));
-    mkdata::fillrect(img, 24, 0, 48, 32, mkdata::hex(0xf0c010));
-    const std::string path = temppath("flat.jpg");
-    std::string error;
-    ASSERT_TRUE(mkdata::writejpeg(img, path, 92, error)) << error;
-    std::vector<unsigned char> dest(48 * 32 * 4);
-    ASSERT_EQ(readjpg(path.c_str(), dest.data(), dest.size()), 1);
-    auto near = [](int a, int b) { return std::abs(a - b) <= 6; };
-    const unsigned char *left = &dest[(16 * 48 + 5) * 4], *right = &dest[(16 * 48 + 40) * 4];
-    EXPECT_TRUE(near(left[0], 0x80) && near(left[1], 0x40) && near(left[2], 0x20));
-    EXPECT_TRUE(near(right[0], 0x10) && near(right[1], 0xc0) && near(right[2], 0xf0));
-    std::remove(path.c_str());
-    EXPECT_FALSE(mkdata::writejpeg(img, "/nonexistent-dir/x.jpg", 90, error));
-    EXPECT_NE(error.find("/nonexistent-dir/x.jpg"), std::string::npos);
-}
-
-TEST(Writers, TilingNoiseRepeatsExactlyAtItsPeriod) {
-    for (float x : {0.3f, 1.7f, 5.25f})
-        for (float y : {0.1f, 2.9f}) {
-            // Equal up to the rounding of x + 4 itself.
-            EXPECT_NEAR(mkdata::noise(x, y, 7, 4), mkdata::noise(x + 4.0f, y, 7, 4), 1e-5f);
-            EXPECT_NEAR(mkdata::noise(x, y, 7, 4), mkdata::noise(x, y - 8.0f, 7, 4), 1e-5f);
-            EXPECT_NEAR(mkdata::fbm(x, y, 5, 9, 4), mkdata::fbm(x + 4.0f, y + 4.0f, 5, 9, 4), 1e-4f);
-            // Without a period it does not repeat there.
-            EXPECT_GT(std::fabs(mkdata::noise(x, y, 7) - mkdata::noise(x + 4.0f, y, 7)) +
-                          std::fabs(mkdata::noise(x + 0.5f, y, 7) - mkdata::noise(x + 4.5f, y, 7)),
-                      1e-3f);
-        }
+TEST(Writers, PicturesNameTheFileTheyCannotWrite) {
+    const mkdata::Image img(8, 8);
+    std::string jpeg, bmp;
+    EXPECT_FALSE(mkdata::writejpeg(img, "/nonexistent-dir/x.jpg", 90, jpeg));
+    EXPECT_FALSE(mkdata::writebmp24(img, "/nonexistent-dir/x.bmp", bmp));
+    EXPECT_NE(jpeg.find("/nonexistent-dir/x.jpg"), std::string::npos) << jpeg;
+    EXPECT_NE(bmp.find("/nonexistent-dir/x.bmp"), std::string::npos) << bmp;
 }
 
 TEST(Writers, TextureMapsAreSeamlessWhereTheyRepeat) {
@@ -96,31 +73,22 @@ TEST(Writers, TextureMapsAreSeamlessWhereTheyRepeat) {
         const mkdata::Image img = t.make();
         ASSERT_EQ(img.w, 256);
         ASSERT_EQ(img.h, 256);
-        auto columns = [&](int a, int b) {
+        // Difference between column (or row) a and b.
+        auto lines = [&](bool rows, int a, int b) {
             double d = 0.0;
-            for (int y = 0; y < 256; ++y) {
-                const mkdata::Rgb p = img.at(a, y) - img.at(b, y);
-                d += std::fabs(p.r) + std::fabs(p.g) + std::fabs(p.b);
-            }
-            return d;
-        };
-        auto rows = [&](int a, int b) {
-            double d = 0.0;
-            for (int x = 0; x < 256; ++x) {
-                const mkdata::Rgb p = img.at(x, a) - img.at(x, b);
+            for (int i = 0; i < 256; ++i) {
+                const mkdata::Rgb p = rows ? img.at(i, a) - img.at(i, b) : img.at(a, i) - img.at(b, i);
                 d += std::fabs(p.r) + std::fabs(p.g) + std::fabs(p.b);
             }
             return d;
         };
         // Designed edges (tiles, planks, plates) appear inside the map too: the seam may be as sharp as the
         // sharpest of them, no sharper.
-        double columnmax = 0.0, rowmax = 0.0;
-        for (int k = 0; k < 255; ++k) {
-            columnmax = std::max(columnmax, columns(k, k + 1));
-            rowmax = std::max(rowmax, rows(k, k + 1));
+        for (bool rows : {false, true}) {
+            double sharpest = 0.0;
+            for (int k = 0; k < 255; ++k) sharpest = std::max(sharpest, lines(rows, k, k + 1));
+            EXPECT_LE(lines(rows, 255, 0), sharpest * 1.1 + 1.0) << name << (rows ? " rows" : " columns");
         }
-        EXPECT_LE(columns(255, 0), columnmax * 1.1 + 1.0) << name;
-        EXPECT_LE(rows(255, 0), rowmax * 1.1 + 1.0) << name;
     }
 }
 
@@ -134,6 +102,126 @@ TEST(Writers, TextHasGlyphsOfItsSize) {
     double ink = 0.0;
     for (const mkdata::Rgb &p : mask.px) ink += p.r;
     EXPECT_GT(ink, 40.0);
+}
+
+xmwrite::Module smallmodule() {
+    xmwrite::Module m;
+    m.name = "test";
+    m.channels = 8;
+    m.bpm = 125;
+    m.speed = 6;
+    m.order = {0, 1, 0};
+    xmwrite::Sample s;
+    s.name = "square";
+    for (int i = 0; i < 256; ++i) s.data.push_back(static_cast<int16_t>(i < 128 ? 8000 : -8000));
+    s.loop = xmwrite::Loop::Forward;
+    s.looplength = 256;
+    s.tune(44100.0, 44100.0 / 256.0);
+    xmwrite::Instrument &square = m.instruments.emplace_back();
+    square.name = "square";
+    square.samples = {s};
+    square.volumeenvelope.points = {{0, 64}, {10, 40}, {40, 0}};
+    square.volumeenvelope.sustain = 1;
+    square.fadeout = 512;
+    xmwrite::Pattern p(16, 8);
+    p.at(0, 0) = {xmwrite::notenumber("C-4"), 1, xmwrite::setvolume(48), 0, 0};
+    p.at(4, 1) = {xmwrite::notenumber("G-4"), 1, 0, 0xC, 32};
+    p.at(8, 0) = {xmwrite::NOTE_OFF, 0, 0, 0, 0};
+    p.at(15, 7) = {0, 0, 0, 0xF, 3}; // speed change on the last row of the last channel
+    m.patterns = {p, xmwrite::Pattern(32, 8)};
+    return m;
+}
+
+TEST(XmWrite, LoadsInLibopenmptWithoutWarningsKeepsItsShapeAndPlaysItsNotes) {
+    const xmwrite::Module m = smallmodule();
+    ASSERT_EQ(xmwrite::validate(m), "");
+    std::ostringstream log;
+    openmpt::module mod(xmwrite::encode(m), log);
+    EXPECT_EQ(log.str(), "");
+    EXPECT_EQ(mod.get_metadata("warnings"), "");
+    EXPECT_EQ(mod.get_metadata("type"), "xm");
+    EXPECT_EQ(mod.get_num_channels(), 8);
+    EXPECT_EQ(mod.get_num_orders(), 3);
+    EXPECT_EQ(mod.get_num_patterns(), 2);
+    EXPECT_EQ(mod.get_num_instruments(), 1);
+    EXPECT_EQ(mod.get_pattern_num_rows(1), 32);
+    EXPECT_EQ(mod.get_instrument_names()[0], "square");
+    // 16 rows at speed 6, then 32 + 16 rows at speed 3 (the change on row 15 holds from there), at 125 BPM
+    // a tick lasts 20 ms.
+    EXPECT_NEAR(mod.get_duration_seconds(), (15 * 6 + 1 * 3 + 48 * 3) * 0.02, 0.001);
+
+    // The sample data survives delta coding and plays at the pitch of its note.
+    std::vector<float> buf(48000 / 10);
+    mod.read(48000, buf.size(), buf.data()); // the first 0.1 s: only the C-4 of channel 0 sounds
+    // Count rising zero crossings: a square wave tuned to C-4 crosses 261.6 times a second.
+    int crossings = 0;
+    float peak = 0.0f;
+    for (size_t i = 1; i < buf.size(); ++i) {
+        crossings += buf[i - 1] < 0.0f && buf[i] >= 0.0f;
+        peak = std::max(peak, std::fabs(buf[i]));
+    }
+    EXPECT_NEAR(crossings, 26, 2);
+    EXPECT_GT(peak, 0.01f); // the player mixes eight channels with headroom
+}
+
+TEST(XmWrite, LoopsKeepAShortSampleSoundingAndPlainSamplesEnd) {
+    // A 100-frame sample lasts about 12 ms at C-4; with its loop (written in bytes for 16-bit data) it
+    // must still sound a second later, without it it must have stopped.
+    for (xmwrite::Loop loop : {xmwrite::Loop::Forward, xmwrite::Loop::PingPong, xmwrite::Loop::None}) {
+        xmwrite::Module m = smallmodule();
+        xmwrite::Sample &s = m.instruments[0].samples[0];
+        s.data.resize(100);
+        for (size_t i = 0; i < 100; ++i) s.data[i] = static_cast<int16_t>(i % 50 < 25 ? 9000 : -9000);
+        s.loop = loop;
+        s.loopstart = 50;
+        s.looplength = 50;
+        m.instruments[0].volumeenvelope = {};
+        ASSERT_EQ(xmwrite::validate(m), "");
+        openmpt::module mod(xmwrite::encode(m));
+        std::vector<float> buf(48000 + 4800);
+        mod.read(48000, buf.size(), buf.data());
+        float late = 0.0f;
+        int crossings = 0; // the loop holds one period of a square wave: it must keep swinging
+        for (size_t i = 48000; i < buf.size(); ++i) {
+            late = std::max(late, std::fabs(buf[i]));
+            crossings += (buf[i - 1] < 0.0f) != (buf[i] < 0.0f);
+        }
+        if (loop == xmwrite::Loop::None) {
+            EXPECT_EQ(late, 0.0f);
+        } else {
+            EXPECT_GT(late, 0.005f) << static_cast<int>(loop);
+            EXPECT_GT(crossings, 20) << static_cast<int>(loop);
+        }
+    }
+}
+
+TEST(XmWrite, NoteNamesAndTuning) {
+    for (const auto &[name, number] :
+         {std::pair{"C-0", 1}, {"C-4", 49}, {"A#5", 71}, {"B-7", 96}, {"H-4", 0}, {"C-8", 0}})
+        EXPECT_EQ(xmwrite::notenumber(name), number) << name;
+    xmwrite::Sample s;
+    s.tune(8363.0, 261.6255653); // a C-4 recorded at 8363 Hz needs no correction
+    EXPECT_EQ(s.relativenote, 0);
+    EXPECT_EQ(s.finetune, 0);
+    s.tune(8363.0 * 4.0, 261.6255653 / 2.0); // three octaves up in rate, one down in pitch
+    EXPECT_EQ(s.relativenote, 36);
+    EXPECT_EQ(s.finetune, 0);
+}
+
+TEST(XmWrite, RefusesWhatTheFormatCannotHold) {
+    auto refusal = [](const std::function<void(xmwrite::Module &)> &change) {
+        xmwrite::Module m = smallmodule();
+        change(m);
+        return xmwrite::validate(m);
+    };
+    EXPECT_NE(refusal([](auto &m) { m.channels = 7; }).find("7 channels"), std::string::npos);
+    EXPECT_NE(refusal([](auto &m) { m.order.push_back(5); }).find("pattern 5"), std::string::npos);
+    EXPECT_NE(refusal([](auto &m) { m.instruments[0].samples[0].looplength = 300; }).find("loop"),
+              std::string::npos);
+    EXPECT_NE(refusal([](auto &m) { m.patterns[0].at(0, 0).instrument = 2; }), "");
+    std::string error;
+    EXPECT_FALSE(xmwrite::save(smallmodule(), "/nonexistent-dir/x.xm", error));
+    EXPECT_NE(error.find("/nonexistent-dir/x.xm"), std::string::npos);
 }
 
 } // namespace
