@@ -195,25 +195,19 @@ TEST(Picture, SceneFrameMatchesTheReference) {
 }
 
 TEST(Picture, ToolNamesWhatIsWrong) {
-    const std::string tool = RENDER_TOOL;
-    const fs::path dir = fs::path(SHOWCASE_BUILD_DIR) / "scratch-render" / "errors";
+    const fs::path dir = fs::path(SHOWCASE_BUILD_DIR) / "scratch-render" / "errors", log = dir / "log.txt";
     fs::create_directories(dir);
-    const fs::path log = dir / "log.txt";
-    auto run = [&](const std::string &args) {
-        const int rc = std::system((tool + " " + args + " > " + log.string() + " 2>&1").c_str());
+    const std::string missing = (dir / "missing.3ds").string(), png = (dir / "x.png").string();
+    // Arguments, and a word the complaint must contain.
+    const std::pair<std::string, std::string> cases[] = {
+        {missing + " 0 " + png, "missing.3ds"}, {missing + " minus " + png, "minus"}, {"", "usage"}};
+    for (auto &[args, word] : cases) {
+        EXPECT_NE(
+            std::system((std::string(RENDER_TOOL) + " " + args + " > " + log.string() + " 2>&1").c_str()), 0);
         std::FILE *f = std::fopen(log.c_str(), "rb");
         std::string text(4096, '\0');
         text.resize(f ? std::fread(text.data(), 1, text.size(), f) : 0);
         if (f) std::fclose(f);
-        return std::make_pair(rc, text);
-    };
-    auto [rc, text] = run((dir / "missing.3ds").string() + " 0 " + (dir / "x.png").string());
-    EXPECT_NE(rc, 0);
-    EXPECT_NE(text.find("missing.3ds"), std::string::npos) << text;
-    std::tie(rc, text) = run((dir / "missing.3ds").string() + " minus " + (dir / "x.png").string());
-    EXPECT_NE(rc, 0);
-    EXPECT_NE(text.find("minus"), std::string::npos) << text;
-    std::tie(rc, text) = run("");
-    EXPECT_NE(rc, 0);
-    EXPECT_NE(text.find("usage"), std::string::npos) << text;
+        EXPECT_NE(text.find(word), std::string::npos) << args << ": " << text;
+    }
 }

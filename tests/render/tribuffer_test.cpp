@@ -10,52 +10,38 @@ namespace {
 
 textmapclip recs[64];
 
-void list(std::initializer_list<int> keys) {
-    whichindex = 0;
-    int k = 0;
-    for (int key : keys) {
-        recs[k].depth = key;
-        sortedtri[whichindex++] = &recs[k++];
+// Lists records 0.. with the given keys and sorts them.
+void sortkeys(const std::vector<int> &keys) {
+    for (whichindex = 0; whichindex < int(keys.size()); whichindex++) {
+        recs[whichindex].depth = keys[size_t(whichindex)];
+        sortedtri[whichindex] = &recs[whichindex];
     }
-}
-
-int pos(int rec) {
-    return int(std::find(sortedtri, sortedtri + whichindex, &recs[rec]) - sortedtri);
+    qsorttribuffer(0, whichindex - 1);
 }
 
 } // namespace
 
 TEST(TriBuffer, SortPutsFarthestFirstWithTiesInThePartitionsOrder) {
-    // Worked by hand through the partition steps: keys 1, 3, 3, 2 end as records 1, 2, 3, 0.
-    list({1, 3, 3, 2});
-    qsorttribuffer(0, whichindex - 1);
-    EXPECT_EQ(sortedtri[0], &recs[1]);
-    EXPECT_EQ(sortedtri[1], &recs[2]);
-    EXPECT_EQ(sortedtri[2], &recs[3]);
-    EXPECT_EQ(sortedtri[3], &recs[0]);
-
-    // Keys 5, 5, 5: the first exchange swaps the outer two, then the left pair: 2, 1, 0 -> 1, 2, 0.
-    list({5, 5, 5});
-    qsorttribuffer(0, 2);
-    EXPECT_EQ(pos(0), 2);
+    // Worked by hand through the partition steps: keys 1, 3, 3, 2 end as records 1, 2, 3, 0; keys 5, 5, 5:
+    // the first exchange swaps the outer two, then the left pair: 2, 1, 0 -> 1, 2, 0.
+    sortkeys({1, 3, 3, 2});
+    EXPECT_EQ(std::vector<textmapclip *>(sortedtri, sortedtri + 4),
+              (std::vector<textmapclip *>{&recs[1], &recs[2], &recs[3], &recs[0]}));
+    sortkeys({5, 5, 5});
+    EXPECT_EQ(sortedtri[2], &recs[0]);
+    sortkeys({}); // an empty frame
+    EXPECT_EQ(whichindex, 0);
 
     std::mt19937 rng(7);
     for (int round = 0; round < 50; round++) {
-        whichindex = 0;
-        for (int k = 0; k < 64; k++) {
-            recs[k].depth = int(rng() % 9) - 4 + (round % 2 ? int(rng()) : 0);
-            sortedtri[whichindex++] = &recs[k];
-        }
-        qsorttribuffer(0, whichindex - 1);
+        std::vector<int> keys(64);
+        for (int &k : keys) k = int(rng() % 9) - 4 + (round % 2 ? int(rng()) : 0);
+        sortkeys(keys);
         for (int k = 1; k < whichindex; k++) ASSERT_GE(sortedtri[k - 1]->depth, sortedtri[k]->depth);
         std::vector<textmapclip *> seen(sortedtri, sortedtri + whichindex);
         std::sort(seen.begin(), seen.end());
         EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end());
     }
-
-    list({});
-    qsorttribuffer(0, -1); // an empty frame
-    EXPECT_EQ(whichindex, 0);
 }
 
 TEST(TriBuffer, DepthKeyRoundsTheMeanUpwards) {
