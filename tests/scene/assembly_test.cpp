@@ -30,13 +30,11 @@ TEST_F(Assembly, TwoLoadsShareOnlyTheTablesAndTheFrames) {
 }
 
 TEST_F(Assembly, AFileWithoutAMeshSectionGivesAnEmptyWorld) {
-    mk3ds::ChunkWriter c;
-    c.begin(0x4D4D);
-    c.begin(0x0002);
-    c.u32(3);
-    c.end();
-    c.end();
-    world *w = load(c.data());
+    std::vector<unsigned char> b = mk3ds::write3ds(mk3ds::Scene{});
+    b.resize(16); // the main chunk with its version only
+    b[2] = 16;
+    b[3] = b[4] = b[5] = 0;
+    world *w = load(b);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->numobjects + w->numcams + w->nummaterials, 0);
     EXPECT_EQ(w->numlights, 1);

@@ -39,29 +39,22 @@ TEST_F(Chunks, SearchScansEveryPositionOfItsStartsParity) {
     EXPECT_EQ(LinSearchChunk(0x3D3D, 15), -1); // starting at the last byte reads nothing past the image
 }
 
-TEST_F(Chunks, WalkScansThroughUnknownChunksAndResynchronisesOnWhatLooksLikeAChunk) {
-    // An unknown chunk whose data holds the bytes of a named object, first in the mesh section: the walk
-    // scans, it does not skip by the unknown chunk's length, and it still reads the object that follows.
-    mk3ds::Scene inner;
-    inner.meshes.push_back(trianglemesh("HIDDEN"));
+TEST_F(Chunks, WalkStepsOverUnknownChunksAndResynchronisesOnWhatLooksLikeAChunk) {
+    // An unknown chunk whose data holds the bytes of a named object: the walk scans, it does not skip by the
+    // unknown chunk's length. Inside the mesh, the faces after an unknown chunk are still read.
+    mk3ds::Scene inner, outer;
+    inner.meshes = {trianglemesh("HIDDEN")};
     const std::vector<unsigned char> whole = mk3ds::write3ds(inner);
     const size_t objat = 16 + 6 + 10 + 10; // main, mesh section header, mesh version, master scale
     ASSERT_EQ(whole[objat + 1], 0x40);
-    std::vector<unsigned char> chunk = {0x00, 0x70, 0, 0, 0, 0};
-    chunk.insert(chunk.end(), whole.begin() + long(objat), whole.end());
-    for (int i = 0; i < 4; i++) chunk[2 + i] = uint8_t(chunk.size() >> (8 * i));
-    mk3ds::Scene outer;
-    outer.meshes.push_back(trianglemesh("AFTER"));
-    std::vector<unsigned char> b = mk3ds::write3ds(outer);
-    b.insert(b.begin() + 22, chunk.begin(), chunk.end());
-    for (size_t p : {0, 16}) { // the main chunk and the mesh section grow by the inserted chunk
-        const uint32_t len = b[p + 2] | b[p + 3] << 8 | b[p + 4] << 16 | uint32_t(b[p + 5]) << 24;
-        for (int i = 0; i < 4; i++) b[p + 2 + i] = uint8_t((len + chunk.size()) >> (8 * i));
-    }
-    world *w = load(b);
+    outer.meshes = {trianglemesh("AFTER")};
+    outer.meshes[0].extra = {{0x1234, {1, 2, 3, 4}}};
+    outer.extra = {{0x7000, {whole.begin() + long(objat), whole.end()}}};
+    world *w = load(outer);
     ASSERT_EQ(w->numobjects, 2);
-    EXPECT_STREQ(w->objects[0].name, "HIDDEN");
-    EXPECT_STREQ(w->objects[1].name, "AFTER");
+    EXPECT_STREQ(w->objects[0].name, "AFTER");
+    EXPECT_EQ(w->objects[0].numfaces, 1);
+    EXPECT_STREQ(w->objects[1].name, "HIDDEN");
 }
 
 TEST_F(Chunks, NamesKeepAtMost49Characters) {

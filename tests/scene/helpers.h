@@ -12,28 +12,32 @@
 #include <string>
 #include <vector>
 
+inline std::vector<unsigned char> bytes(const std::vector<unsigned char> &b) {
+    return b;
+}
+inline std::vector<unsigned char> bytes(const mk3ds::Scene &s) {
+    return mk3ds::write3ds(s);
+}
+
 // Every test starts from the state before the first load.
 class SceneTest : public ::testing::Test {
   protected:
     void SetUp() override { freeloadedscenes(); }
     void TearDown() override { freeloadedscenes(); }
 
-    // Loads the bytes without texture maps; a bad file fails the test unless err is given.
-    world *load(const std::vector<unsigned char> &bytes, std::string *err = nullptr) {
-        std::string e;
-        world *w = read3dsimage(bytes.data(), bytes.size(), "test.3ds", &e, false);
-        if (err)
-            *err = e;
-        else
-            EXPECT_NE(w, nullptr) << e;
+    // Loads a file (a scene or its bytes) without texture maps; a refused file fails the test.
+    template <class File> world *load(const File &file) {
+        std::string err;
+        const std::vector<unsigned char> b = bytes(file);
+        world *w = read3dsimage(b.data(), b.size(), "test.3ds", &err, false);
+        EXPECT_NE(w, nullptr) << err;
         return w;
     }
-    world *load(const mk3ds::Scene &s, std::string *err = nullptr) { return load(mk3ds::write3ds(s), err); }
-
     // The file must be refused with a message that holds what.
     template <class File> void refused(const File &file, const std::string &what) {
         std::string err;
-        EXPECT_EQ(load(file, &err), nullptr) << what;
+        const std::vector<unsigned char> b = bytes(file);
+        EXPECT_EQ(read3dsimage(b.data(), b.size(), "test.3ds", &err, false), nullptr) << what;
         EXPECT_NE(err.find(what), std::string::npos) << err;
     }
 };

@@ -15,36 +15,27 @@ TEST_F(Materials, BitsComeFromTheFirstMatchingPrefix) {
     for (const auto &[name, bits] : cases) EXPECT_EQ(GiveCorrectMapping(name), bits) << name;
 }
 
-TEST_F(Materials, BitsAreOredIntoThePoolAcrossLoads) {
+TEST_F(Materials, BitsAreOredIntoThePoolAcrossLoadsAndScalesDefaultToOne) {
     mk3ds::Scene a, b;
     a.materials = {mk3ds::makematerial("ENVMAP"), mk3ds::makematerial("WOOD"), mk3ds::makematerial("GOUTXT")};
-    b.materials = {mk3ds::makematerial("GOUTXTSTONE"), mk3ds::makematerial("TRANSTXTA")};
+    b.materials = {mk3ds::makematerial("GOUTXTSTONE", "A.JPG"), mk3ds::makematerial("TRANSTXTA", "B.JPG")};
+    b.materials[1].uscale = 2.5f;
+    b.materials[1].vscale = 0.25f;
     world *w1 = load(a);
     ASSERT_EQ(w1->nummaterials, 3);
     EXPECT_EQ(w1->materials[0].maptype, 2);
+    EXPECT_EQ(w1->materials[0].mapname, nullptr); // no map block
     world *w2 = load(b);
     ASSERT_EQ(w2->nummaterials, 2); // exactly this file's materials
     EXPECT_STREQ(w2->materials[0].name, "GOUTXTSTONE");
     EXPECT_EQ(w2->materials[0].maptype, 256 | 2);
     EXPECT_EQ(w2->materials[1].maptype, 512 | 1);
     EXPECT_EQ(w1->materials[0].maptype, 2); // the first world has its own copy
-}
-
-TEST_F(Materials, ScalesDefaultToOneAndAreFoundInTheMapBlock) {
-    mk3ds::Scene s;
-    s.materials = {mk3ds::makematerial("PLAIN", "A.JPG"), mk3ds::makematerial("SCALED", "B.JPG"),
-                   mk3ds::makematerial("NOMAP")};
-    s.materials[1].uscale = 2.5f;
-    s.materials[1].vscale = 0.25f;
-    world *w = load(s);
-    EXPECT_EQ(w->materials[0].uscale, 1.0f);
-    EXPECT_EQ(w->materials[0].vscale, 1.0f);
-    EXPECT_EQ(w->materials[1].uscale, 2.5f);
-    EXPECT_EQ(w->materials[1].vscale, 0.25f);
-    EXPECT_STREQ(w->materials[1].mapname, "B.JPG");
-    // Without maps read, names are kept and no texture block is made; no map block leaves both null.
-    EXPECT_EQ(w->materials[1].texture, nullptr);
-    EXPECT_EQ(w->materials[2].mapname, nullptr);
+    const material &m0 = w2->materials[0], &m1 = w2->materials[1];
+    EXPECT_EQ((std::array{m0.uscale, m0.vscale, m1.uscale, m1.vscale}),
+              (std::array{1.0f, 1.0f, 2.5f, 0.25f}));
+    EXPECT_STREQ(m1.mapname, "B.JPG");
+    EXPECT_EQ(m1.texture, nullptr); // without maps read, names are kept and no texture block is made
 }
 
 TEST_F(Materials, ExtensionBecomesJpg) {
@@ -54,15 +45,25 @@ TEST_F(Materials, ExtensionBecomesJpg) {
     for (const auto &[name, jpg] : cases) EXPECT_EQ(d3sjpgname(name), jpg);
 }
 
+// A missing map ends the program with its message; present ones are read and clipped at their block.
 TEST_F(Materials, TextureMapsAreReadFromTheMapsFolderAndClipped) {
     const std::string dir = scratchdir("maps");
-    std::filesystem::create_directories(dir + "/gfx/maps");
-    writejpeg(dir + "/gfx/maps/rock.jpg", 16, 16, {1, 0, 0});
-    writejpeg(dir + "/gfx/maps/big.jpg", 300, 300, {0, 0, 1});
     mk3ds::Scene s;
     s.materials = {mk3ds::makematerial("ROCKY", "ROCK.GIF"), mk3ds::makematerial("BIG", "BIG.TGA")};
     s.meshes.push_back(trianglemesh("M", "ROCKY"));
     const std::vector<unsigned char> bytes = mk3ds::write3ds(s);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            ::dup2(2, 1); // the message goes to standard output; the matcher reads standard error
+            std::filesystem::current_path(dir);
+            read3dsimage(bytes.data(), bytes.size(), "m.3ds", nullptr, true);
+        },
+        ::testing::ExitedWithCode(1), "Error loading tmap ROCK\\.jpg\n");
+
+    std::filesystem::create_directories(dir + "/gfx/maps");
+    writejpeg(dir + "/gfx/maps/rock.jpg", 16, 16, {1, 0, 0});
+    writejpeg(dir + "/gfx/maps/big.jpg", 300, 300, {0, 0, 1});
     indir(dir, [&] {
         std::string err;
         world *w = read3dsimage(bytes.data(), bytes.size(), "maps.3ds", &err, true);
@@ -79,21 +80,6 @@ TEST_F(Materials, TextureMapsAreReadFromTheMapsFolderAndClipped) {
         const unsigned char *bp = reinterpret_cast<const unsigned char *>(w->materials[1].texture);
         EXPECT_GT(bp[262140], 247);
     });
-}
-
-TEST_F(Materials, AMissingMapEndsTheProgramWithItsMessage) {
-    const std::string dir = scratchdir("nomaps");
-    mk3ds::Scene s;
-    s.materials = {mk3ds::makematerial("ROCKY", "ROCK.GIF")};
-    const std::vector<unsigned char> bytes = mk3ds::write3ds(s);
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            ::dup2(2, 1); // the message goes to standard output; the matcher reads standard error
-            std::filesystem::current_path(dir);
-            read3dsimage(bytes.data(), bytes.size(), "m.3ds", nullptr, true);
-        },
-        ::testing::ExitedWithCode(1), "Error loading tmap ROCK\\.jpg\n");
 }
 
 } // namespace

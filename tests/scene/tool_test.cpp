@@ -1,7 +1,7 @@
 // showcase-scene: the documented output of a written scene, and the loader's errors and statuses.
 #include "helpers.h"
 
-#include <cstdio>
+#include <fstream>
 #include <sys/wait.h>
 
 namespace {
@@ -12,17 +12,12 @@ struct run {
 };
 
 run tool(const std::string &args) {
-    const std::string cmd =
-        std::string(SHOWCASE_BUILD_DIR) + "/tools/showcase-scene/showcase-scene " + args + " 2>&1";
-    std::FILE *p = popen(cmd.c_str(), "r");
-    run r{{}, -1};
-    if (!p) return r;
-    char buf[512];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
+    const std::string out = std::string(SHOWCASE_BUILD_DIR) + "/scratch-scene/tool.out";
+    const int st = std::system((std::string(SHOWCASE_BUILD_DIR) + "/tools/showcase-scene/showcase-scene " +
+                                args + " > " + out + " 2>&1")
+                                   .c_str());
+    std::ifstream f(out);
+    return {{std::istreambuf_iterator<char>(f), {}}, WIFEXITED(st) ? WEXITSTATUS(st) : -1};
 }
 
 TEST(Tool, PrintsWhatTheLoaderReadAndItsErrors) {
