@@ -10,7 +10,7 @@
 #include <string>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+extern "C" size_t __sanitizer_get_current_allocated_bytes(); // the sanitizer's own count of live bytes
 #else
 #include <malloc.h>
 #endif
