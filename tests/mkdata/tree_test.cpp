@@ -149,6 +149,8 @@ TEST(Peers, Lib3dsReadsBothScenes) {
             EXPECT_GE(rollkeys, 2) << path;
         }
         lib3ds_file_free(f);
+        // The loader's tables carry over between loads: leave none for the show's own load below.
+        freeloadedscenes();
     }
 }
 #endif
@@ -215,6 +217,7 @@ class LoadedTree : public ::testing::Test {
         virscr2 = static_cast<unsigned char *>(mymalloc(1228800, 4096));
         init3dscenes();
     }
+    static void TearDownTestSuite() { freeloadedscenes(); }
 
     // Pixels that draw leaves as they were, over the part of the frame the renderer can reach: its edge
     // rules never fill the top row and the last column (the show blacks the last column of the menu
