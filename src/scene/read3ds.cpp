@@ -110,6 +110,7 @@ world *read3dsimage(const unsigned char *data, size_t size, const char *name, st
         if (size == 0) d3sbad("the file is empty");
         if (size < 6 || ChunkID(0) != 0x4D4D)
             d3sbad("not a 3D Studio file (it does not begin with a main chunk)");
+        d3schunkend(0, D3SFileSize); // a main chunk longer than the file: the file was cut short
         SearchScene();
     } catch (const d3sfault &f) {
         releaseworking();

@@ -70,6 +70,8 @@ TEST_F(Chunks, NamesKeepAtMost49Characters) {
 TEST_F(Chunks, BadFilesAreRefusedWithTheFileAndTheFault) {
     refused(std::vector<unsigned char>{}, "test.3ds: the file is empty");
     refused(std::vector<unsigned char>{'G', 'I', 'F', '8', '9', 'a', 0, 0}, "test.3ds: not a 3D Studio file");
+    // A main chunk that claims more bytes than the file holds: the file was cut short.
+    refused(std::vector<unsigned char>{0x4D, 0x4D, 0x00, 0x10, 0x00, 0x00, 0x02, 0x00}, "chunk 0x4D4D");
 
     mk3ds::Scene s;
     s.meshes.push_back(trianglemesh("M"));
@@ -95,6 +97,8 @@ TEST_F(Chunks, BadFilesAreRefusedWithTheFileAndTheFault) {
     b[obj + 3] = b[obj + 4] = b[obj + 5] = 0;
     b[16 + 2] = uint8_t(b.size() - 16);
     b[16 + 3] = 0;
+    b[2] = uint8_t(b.size()); // the main chunk ends with the file
+    b[3] = b[4] = b[5] = 0;
     refused(b, "has no end");
 }
 
