@@ -89,16 +89,17 @@ void processbliterror(int code) {
     report(bliterrors, unsigned(code), "showing a frame");
 }
 
+void releasesurface(Surface *&s) {
+    if (s) {
+        surface_release(s);
+        s = nullptr;
+    }
+}
+
 void finiDDObjects() {
     if (lpDD == nullptr) return;
-    if (lpDDSPrimary) {
-        surface_release(lpDDSPrimary);
-        lpDDSPrimary = nullptr;
-    }
-    if (lpDDSBack) {
-        surface_release(lpDDSBack);
-        lpDDSBack = nullptr;
-    }
+    releasesurface(lpDDSPrimary);
+    releasesurface(lpDDSBack);
     dd_release(lpDD);
     lpDD = nullptr;
 }

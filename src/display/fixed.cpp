@@ -22,10 +22,7 @@ void initvideomode() {
 void switchmode(int x, int y) {
     vesax = x;
     vesay = y;
-    if (lpDDSBack) {
-        surface_release(lpDDSBack);
-        lpDDSBack = nullptr;
-    }
+    releasesurface(lpDDSBack);
     if (!lpDD) return; // released at the end of the show: nothing to show on
     fillbackdesc(ddsdBack, x, y);
     processddrawcreaterror(dd_createsurface(lpDD, ddsdBack, &lpDDSBack));

@@ -24,14 +24,8 @@ void switchmode(int x, int y) {
     vesay = y;
     if (!lpDD) return; // released at the end of the show: nothing to show on
     dd_setdisplaymode(lpDD, x, y, 32);
-    if (lpDDSPrimary) {
-        surface_release(lpDDSPrimary);
-        lpDDSPrimary = nullptr;
-    }
-    if (lpDDSBack) {
-        surface_release(lpDDSBack);
-        lpDDSBack = nullptr;
-    }
+    releasesurface(lpDDSPrimary);
+    releasesurface(lpDDSBack);
     fillprimarydesc(ddsdPrim);
     dd_createsurface(lpDD, ddsdPrim, &lpDDSPrimary);
     fillbackdesc(ddsdBack, x, y);
