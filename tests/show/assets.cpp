@@ -6,16 +6,24 @@
 
 #include "showfixture.h"
 
-TEST(Assets, LoadsTheDataTreeAsTheShowNeedsIt) {
-    const std::string data = std::string(SHOWCASE_BUILD_DIR) + "/data";
-    if (!std::filesystem::exists(data + "/gfx/menu.3DS")) GTEST_SKIP() << "no data tree in " << data;
-    showtest::setupshow();
-    char cwd[4096];
-    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
-    ASSERT_EQ(chdir(data.c_str()), 0);
-    init3dscenes();
-    ASSERT_EQ(chdir(cwd), 0);
+namespace {
 
+class Assets : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string data = std::string(SHOWCASE_BUILD_DIR) + "/data";
+        if (!std::filesystem::exists(data + "/gfx/menu.3DS")) GTEST_SKIP() << "no data tree in " << data;
+        showtest::setupshow();
+        const auto cwd = std::filesystem::current_path();
+        std::filesystem::current_path(data);
+        init3dscenes();
+        std::filesystem::current_path(cwd);
+    }
+};
+
+} // namespace
+
+TEST_F(Assets, LoadsTheDataTreeAsTheShowNeedsIt) {
     ASSERT_NE(menuw, nullptr);
     EXPECT_EQ(menuwereld.objects, menuw->objects) << "the copy shares the scene's arrays";
     EXPECT_STREQ(menuw->objects[objartleft].name, "art-left");
@@ -40,27 +48,16 @@ TEST(Assets, LoadsTheDataTreeAsTheShowNeedsIt) {
     EXPECT_EQ(thepics[5].height, 960);
     EXPECT_EQ(thepics[9].width, 600);
     EXPECT_EQ(thepics[9].height, 800);
-    for (const picture &p : thepics) EXPECT_TRUE(p.height == 480 || p.height > 480);
 }
 
-TEST(Assets, DoorsSlideApartOverTheArtMenu) {
-    const std::string data = std::string(SHOWCASE_BUILD_DIR) + "/data";
-    if (!std::filesystem::exists(data + "/gfx/menu.3DS")) GTEST_SKIP() << "no data tree in " << data;
-    showtest::setupshow();
-    char cwd[4096];
-    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
-    ASSERT_EQ(chdir(data.c_str()), 0);
-    init3dscenes();
-    ASSERT_EQ(chdir(cwd), 0);
+TEST_F(Assets, DoorsSlideApartOverTheArtMenu) {
     // Closed doors hide the art menu's middle; fully open ones show it.
-    auto middle = [] { return reinterpret_cast<const uint32_t *>(virscr)[120 * 320 + 160]; };
     const uint32_t artmiddle = reinterpret_cast<const uint32_t *>(artmenu)[120 * 320 + 160];
-    std::memcpy(virscr, artmenu, LOWRESBYTES);
-    shiftopenartmenu(menuw, virscr, 0);
-    EXPECT_NE(middle(), artmiddle);
-    std::memcpy(virscr, artmenu, LOWRESBYTES);
-    shiftopenartmenu(menuw, virscr, 100);
-    EXPECT_EQ(middle(), artmiddle);
+    for (int frame : {0, 100}) {
+        std::memcpy(virscr, artmenu, LOWRESBYTES);
+        shiftopenartmenu(menuw, virscr, frame);
+        EXPECT_EQ(reinterpret_cast<const uint32_t *>(virscr)[120 * 320 + 160] == artmiddle, frame == 100);
+    }
     // The first frame of a turn is the rest view.
     std::memcpy(virscr, menubgd, LOWRESBYTES);
     facesortprocessmenu(menuw, virscr, 0);

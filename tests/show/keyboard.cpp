@@ -1,4 +1,6 @@
 // The show's state machine: every transition, the keys that do nothing, and the limits of the gallery.
+#include <tuple>
+
 #include "showfixture.h"
 
 using namespace showtest;
@@ -10,18 +12,37 @@ class ShowState : public ::testing::Test {
     void SetUp() override { setupshow(); }
 };
 
-const int allkeys[] = {VK_RETURN, VK_ESCAPE, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE};
+// Paints the open picture so that every pixel of row r holds r.
+void openpicture(int sel) {
+    whichpart = PART_ARTMENU;
+    curartsel = sel;
+    artmenupos = sel * 100;
+    keydispatcher(VK_RETURN, 0);
+    ASSERT_EQ(whichpart, PART_PICTURE);
+    ASSERT_EQ(vesax, 640);
+    uint32_t *p = reinterpret_cast<uint32_t *>(piconscreen);
+    for (int r = 0; r < thepics[sel].height; r++)
+        std::fill_n(p + r * thepics[sel].width, thepics[sel].width, r);
+}
 
 } // namespace
 
-TEST_F(ShowState, KeysDuringTheIntroDoNothing) {
-    whichpart = PART_INTRO;
-    const long shown = platform_shownframes();
-    for (int k : allkeys) keydispatcher(k, 0);
-    EXPECT_EQ(whichpart, PART_INTRO);
-    EXPECT_EQ(menurotpos, 0);
-    EXPECT_EQ(menucursel, 0);
-    EXPECT_EQ(platform_shownframes(), shown);
+TEST_F(ShowState, KeysThatDoNothingAtMostPresentAgain) {
+    for (auto &[part, keys, frames] :
+         {std::tuple{PART_INTRO,
+                     std::vector{VK_RETURN, VK_ESCAPE, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE}, 0L},
+          {PART_MENU, {VK_ESCAPE, VK_UP, VK_DOWN, VK_SPACE}, 1L},
+          {PART_ARTMENU, {VK_SPACE}, 1L}})
+        for (int k : keys) {
+            whichpart = part;
+            const long shown = platform_shownframes();
+            keydispatcher(k, 0);
+            EXPECT_EQ(platform_shownframes() - shown, frames) << "part " << part << " key " << k;
+            EXPECT_EQ(whichpart, part);
+            EXPECT_EQ(menurotpos, 0);
+            EXPECT_EQ(menucursel, 0);
+            EXPECT_EQ(artmenupos, 0);
+        }
 }
 
 TEST_F(ShowState, TurnsKeepTheSelectionWithTheRotation) {
@@ -30,26 +51,12 @@ TEST_F(ShowState, TurnsKeepTheSelectionWithTheRotation) {
     EXPECT_EQ(menurotpos, 192);
     EXPECT_EQ(menucursel, 3);
     EXPECT_EQ(platform_shownframes() - shown, 17);
-    const int seq[] = {VK_RIGHT, VK_RIGHT, VK_LEFT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_LEFT, VK_LEFT};
-    for (int k : seq) {
+    for (int k : {VK_RIGHT, VK_RIGHT, VK_LEFT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_LEFT, VK_LEFT}) {
         keydispatcher(k, 0);
         EXPECT_EQ(uint8_t(menucursel * 64), menurotpos);
         EXPECT_LT(menucursel, 4);
     }
-    menurotpos = 0, menucursel = 0;
-    for (int i = 0; i < 4; i++) keydispatcher(VK_RIGHT, 0);
-    EXPECT_EQ(menurotpos, 0);
-    EXPECT_EQ(menucursel, 0);
-}
-
-TEST_F(ShowState, OtherMenuKeysOnlyPresentAgain) {
-    for (int k : {VK_ESCAPE, VK_UP, VK_DOWN, VK_SPACE}) {
-        const long shown = platform_shownframes();
-        keydispatcher(k, 0);
-        EXPECT_EQ(platform_shownframes() - shown, 1);
-        EXPECT_EQ(whichpart, PART_MENU);
-        EXPECT_EQ(menurotpos, 0);
-    }
+    EXPECT_EQ(menucursel, 1); // from 3 a right turn wraps round to 0
 }
 
 TEST_F(ShowState, GalleryInAndOutWith125FramesEachWay) {
@@ -66,9 +73,6 @@ TEST_F(ShowState, GalleryInAndOutWith125FramesEachWay) {
 
 TEST_F(ShowState, GalleryBarStopsAtBothEnds) {
     whichpart = PART_ARTMENU;
-    keydispatcher(VK_UP, 0);
-    EXPECT_EQ(artmenupos, 0);
-    EXPECT_EQ(curartsel, 0);
     for (int i = 1; i <= 13; i++) {
         const long shown = platform_shownframes();
         keydispatcher(VK_DOWN, 0);
@@ -82,62 +86,35 @@ TEST_F(ShowState, GalleryBarStopsAtBothEnds) {
     EXPECT_EQ(am[239 * 320 + 119], barpixel(1439));
     EXPECT_EQ(am[0 * 320 + 20], 0x00000040u) << "row 0 is never touched";
     EXPECT_EQ(am[5 * 320 + 19], 0x00000040u) << "nor the columns outside the bar";
-    for (int i = 0; i < 13; i++) keydispatcher(VK_UP, 0);
+    for (int i = 0; i < 13; i++) keydispatcher(VK_UP, 0); // the last one at entry 0
     EXPECT_EQ(artmenupos, 0);
     EXPECT_EQ(curartsel, 0);
     EXPECT_EQ(glcount, 0);
-    const long shown = platform_shownframes();
-    keydispatcher(VK_SPACE, 0);
-    EXPECT_EQ(platform_shownframes() - shown, 1);
-    EXPECT_EQ(whichpart, PART_ARTMENU);
 }
 
-namespace {
-
-// Paints the open picture so that every pixel of row r holds r.
-void paintrows(int width, int height) {
-    uint32_t *p = reinterpret_cast<uint32_t *>(piconscreen);
-    for (int r = 0; r < height; r++)
-        for (int c = 0; c < width; c++) p[r * width + c] = uint32_t(r);
-}
-
-void openpicture(int sel) {
-    whichpart = PART_ARTMENU;
-    curartsel = sel;
-    artmenupos = sel * 100;
-    keydispatcher(VK_RETURN, 0);
-    ASSERT_EQ(whichpart, PART_PICTURE);
-    ASSERT_EQ(vesax, 640);
-    paintrows(thepics[sel].width, thepics[sel].height);
-}
-
-} // namespace
-
-TEST_F(ShowState, TallPicturesScrollBetweenTheirLimits) {
-    struct {
-        int sel, limit;
-    } cases[] = {{5, 480}, {9, 320}, {0, 0}};
-    for (auto c : cases) {
-        openpicture(c.sel);
+TEST_F(ShowState, TallPicturesScrollBetweenTheirLimitsAndEscapeReturnsToTheirEntry) {
+    for (auto [sel, limit] : {std::pair{5, 480}, {9, 320}, {0, 0}}) {
+        openpicture(sel);
         for (int i = 0; i < 130; i++) {
             keydispatcher(VK_DOWN, 0);
             ASSERT_EQ(picofs % 4, 0);
         }
-        EXPECT_EQ(picofs, c.limit) << "picture " << c.sel;
+        EXPECT_EQ(picofs, limit) << "picture " << sel;
         keydispatcher(VK_SPACE, 0); // shows the picture where it is
-        EXPECT_EQ(screenpixel(0, 0), uint32_t(c.limit));
-        EXPECT_EQ(screenpixel(10, 479), uint32_t(c.limit + 479));
+        EXPECT_EQ(screenpixel(0, 0), uint32_t(limit));
+        EXPECT_EQ(screenpixel(10, 479), uint32_t(limit + 479));
+        // The 600-pixel picture is read with its own width.
+        EXPECT_EQ(screenpixel(thepics[sel].width - 1, 100), uint32_t(limit + 100));
         for (int i = 0; i < 130; i++) keydispatcher(VK_UP, 0);
         EXPECT_EQ(picofs, 0);
         EXPECT_EQ(screenpixel(0, 0), 0u);
+        press(VK_ESCAPE); // then Escape again in the art menu, back to the 3D menu
+        keydispatcher(VK_ESCAPE, 0);
+        EXPECT_EQ(whichpart, PART_MENU);
+        EXPECT_EQ(vesax, 320);
+        EXPECT_EQ(curartsel, sel);
+        EXPECT_EQ(artmenupos, sel * 100);
     }
-}
-
-TEST_F(ShowState, NarrowPictureWritesItsOwnWidth) {
-    openpicture(9);
-    for (int i = 0; i < 10; i++) keydispatcher(VK_DOWN, 0);
-    EXPECT_EQ(screenpixel(599, 0), 40u);
-    EXPECT_EQ(screenpixel(599, 100), 140u);
 }
 
 TEST_F(ShowState, PaintInPictureRedrawsFromTheTopAndKeepsTheOffset) {
@@ -151,60 +128,39 @@ TEST_F(ShowState, PaintInPictureRedrawsFromTheTopAndKeepsTheOffset) {
     keydispatcher(VK_DOWN, 0);
     EXPECT_EQ(picofs, 104);
     EXPECT_EQ(screenpixel(0, 0), 104u);
-    keydispatcher(VK_SPACE, 0); // any other key shows the picture where it is
-    EXPECT_EQ(screenpixel(0, 0), 104u);
-}
-
-TEST_F(ShowState, EscapeFromAPictureReturnsToTheSameEntry) {
-    openpicture(7);
-    press(VK_ESCAPE); // then Escape again in the art menu, back to the 3D menu
-    keydispatcher(VK_ESCAPE, 0);
-    EXPECT_EQ(whichpart, PART_MENU);
-    EXPECT_EQ(vesax, 320);
-    EXPECT_EQ(curartsel, 7);
-    EXPECT_EQ(artmenupos, 700);
 }
 
 TEST_F(ShowState, CreditsAndGreetingsRunUntilEscape) {
-    struct {
-        unsigned char item;
-        PARTS part;
-        char *flag;
-    } cases[] = {{1, PART_CREDITS, &SHOWCREDITS}, {2, PART_GREETINGS, &SHOWGREETINGS}};
-    for (auto c : cases) {
-        menucursel = c.item;
-        menurotpos = uint8_t(c.item * 64);
+    for (auto [item, flag] : {std::pair{1, &SHOWCREDITS}, {2, &SHOWGREETINGS}}) {
+        menucursel = item;
+        menurotpos = uint8_t(item * 64);
         // Keys other than Escape do nothing on these screens.
         for (int k : {VK_LEFT, VK_RIGHT, VK_RETURN, VK_UP, VK_DOWN, VK_SPACE}) press(k);
         press(VK_ESCAPE);
         keydispatcher(VK_RETURN, 0);
         EXPECT_EQ(whichpart, PART_MENU);
-        EXPECT_EQ(*c.flag, 0);
+        EXPECT_EQ(*flag, 0);
         EXPECT_EQ(vesax, 320);
-        EXPECT_EQ(menucursel, c.item);
-        EXPECT_EQ(menurotpos, c.item * 64);
+        EXPECT_EQ(menucursel, item);
+        EXPECT_EQ(menurotpos, item * 64);
     }
 }
 
 TEST_F(ShowState, ClosingTheWindowEndsTheNestedLoops) {
-    // In the gallery.
+    // In the gallery: the main loop still gets its quit, and keys still queued after the end do nothing.
     whichpart = PART_ARTMENU;
     PostMessage(WM_DESTROY, 0, 0);
     runartmenu();
     EXPECT_EQ(QUIT, 1);
-    MSG m;
-    ASSERT_TRUE(PeekMessage(&m));
-    EXPECT_EQ(m.message, unsigned(WM_QUIT)) << "the main loop still gets its quit";
-    // Keys still queued after the end do nothing.
+    EXPECT_EQ(drainquits(), 1);
     whichpart = PART_MENU;
     keydispatcher(VK_LEFT, 0);
     EXPECT_EQ(menurotpos, 0);
-}
-
-TEST_F(ShowState, ClosingTheWindowDuringTheCreditsEndsThem) {
+    // In the credits: they end without going back to the menu.
+    setupshow();
     menucursel = 1;
     PostMessage(WM_DESTROY, 0, 0);
     keydispatcher(VK_RETURN, 0);
     EXPECT_EQ(QUIT, 1);
-    EXPECT_EQ(whichpart, PART_CREDITS) << "ends without going back to the menu";
+    EXPECT_EQ(whichpart, PART_CREDITS);
 }

@@ -9,24 +9,27 @@ using namespace showtest;
 namespace {
 
 std::vector<sequencepass> seen;
-void record(const sequencepass &p) {
-    seen.push_back(p);
-}
 
 class Sequences : public ::testing::Test {
   protected:
     void SetUp() override {
         setupshow();
         seen.clear();
-        onsequencepass = record;
+        onsequencepass = [](const sequencepass &p) { seen.push_back(p); };
     }
-    void TearDown() override { onsequencepass = nullptr; }
 
     std::vector<sequencepass> ofsegment(int s) {
         std::vector<sequencepass> r;
-        for (auto &p : seen)
-            if (p.segment == s) r.push_back(p);
+        std::copy_if(seen.begin(), seen.end(), std::back_inserter(r),
+                     [s](auto &p) { return p.segment == s; });
         return r;
+    }
+    // Every intro pass used a camera frame of its scene's table (the menu's from segment 9 on).
+    void expectinsidetables() {
+        for (auto &p : seen) {
+            EXPECT_GE(p.camframe, 0) << "segment " << p.segment;
+            EXPECT_LT(p.camframe, (p.segment >= 9 ? menuw : introw)->numframes) << "segment " << p.segment;
+        }
     }
 };
 
@@ -38,15 +41,11 @@ TEST_F(Sequences, IntroRunsItsSegmentsInOrder) {
     waitblank = 1;
     runintro();
     EXPECT_EQ(waitblank, 1);
-    ASSERT_FALSE(seen.empty());
-    for (size_t i = 1; i < seen.size(); i++) ASSERT_GE(seen[i].segment, seen[i - 1].segment);
-    for (int s = 1; s <= 10; s++) EXPECT_FALSE(ofsegment(s).empty()) << "segment " << s;
-
-    // The intro's camera runs on unbroken through segments 1 to 8; the menu's starts again at 0.
+    for (int s = 1; s <= 10; s++) ASSERT_FALSE(ofsegment(s).empty()) << "segment " << s;
     for (size_t i = 1; i < seen.size(); i++) {
-        if (seen[i].segment != 9) {
-            EXPECT_GE(seen[i].camframe, seen[i - 1].camframe);
-        }
+        ASSERT_GE(seen[i].segment, seen[i - 1].segment);
+        // The intro's camera runs on unbroken through segments 1 to 8; the menu's starts again at 0.
+        EXPECT_TRUE(seen[i].segment == 9 || seen[i].camframe >= seen[i - 1].camframe) << "pass " << i;
     }
     EXPECT_EQ(ofsegment(1).front().camframe, 0);
     EXPECT_EQ(ofsegment(9).front().camframe, 0);
@@ -69,33 +68,22 @@ TEST_F(Sequences, IntroRunsItsSegmentsInOrder) {
         EXPECT_EQ(p.level < 0, p.segment == 1 || p.segment == 4 || p.segment == 7 || p.segment == 10);
 }
 
-TEST_F(Sequences, ShortScenesSkipTheirOpenSegments) {
+TEST_F(Sequences, ShortScenesAndStallsKeepCameraFramesInsideTheTables) {
     introw = emptyworld(700); // 700 - 64 lies before 900: segment 7 draws nothing
     menuw = emptyworld(100);  // 100 - 100 = 0: segment 10 ends at once
     runintro();
     EXPECT_TRUE(ofsegment(7).empty());
     EXPECT_TRUE(ofsegment(10).empty());
     EXPECT_FALSE(ofsegment(8).empty());
-    // Positions beyond the table are held at its last frame.
-    for (auto &p : seen) {
-        const world *w = p.segment >= 9 ? menuw : introw;
-        EXPECT_GE(p.camframe, 0);
-        EXPECT_LT(p.camframe, w->numframes);
-    }
-}
-
-TEST_F(Sequences, AStallKeepsCameraFramesInsideTheTable) {
+    expectinsidetables(); // positions beyond the table are held at its last frame
     // Every measured frame took ten seconds: one pass jumps hundreds of frames.
-    for (int k = 0; k < 8; k++) T1[k] = 0, T2[k] = 10000;
-    // Keep the ring as it is: drawn frames measure afresh, so hold the window "busy" with paints.
+    SetUp();
+    for (int k = 0; k < 8; k++) T2[k] = 10000;
     runintro();
-    for (auto &p : seen) {
-        const world *w = p.segment >= 9 ? menuw : introw;
-        EXPECT_LT(p.camframe, w->numframes);
-    }
+    expectinsidetables();
 }
 
-TEST_F(Sequences, PassesThatHandleMessagesStillAdvance) {
+TEST_F(Sequences, PassesThatHandleMessagesStillAdvanceAndEveryLoopEnds) {
     // Every pass finds a message: nothing is drawn, the ring is not touched, the intro still ends.
     QUIT = 1;
     const long shown = platform_shownframes();
@@ -106,6 +94,13 @@ TEST_F(Sequences, PassesThatHandleMessagesStillAdvance) {
     for (int k = 0; k < 8; k++) T1[k] = T2[k] = 0;
     runintro();
     EXPECT_TRUE(seen.empty());
+    // The window closed before the exit: it draws nothing and quits once.
+    SetUp();
+    PostMessage(WM_DESTROY, 0, 0);
+    runexit();
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(QUIT, 1);
+    EXPECT_EQ(drainquits(), 1);
 }
 
 TEST_F(Sequences, ExitFliesOutFadesAndReleasesOnce) {
@@ -113,22 +108,17 @@ TEST_F(Sequences, ExitFliesOutFadesAndReleasesOnce) {
     menucursel = 3;
     menurotpos = 192;
     // Keys during the exit: a left turn is drawn between the exit's frames, Enter starts nothing.
-    press(VK_LEFT);
-    press(VK_RETURN);
-    press(VK_RETURN);
+    for (int k : {VK_LEFT, VK_RETURN, VK_RETURN}) press(k);
     keydispatcher(VK_RETURN, 0);
     EXPECT_EQ(QUIT, 1);
     EXPECT_EQ(lpDD, nullptr);
     EXPECT_EQ(whichpart, PART_MENU);
     EXPECT_EQ(menurotpos, 128);
     EXPECT_EQ(menucursel, 2);
-    int quits = 0;
-    MSG m;
-    while (PeekMessage(&m)) quits += m.message == WM_QUIT;
-    EXPECT_EQ(quits, 1) << "one exit, one quit";
+    EXPECT_EQ(drainquits(), 1) << "one exit, one quit";
 
     for (size_t i = 1; i < seen.size(); i++) ASSERT_GE(seen[i].segment, seen[i - 1].segment);
-    for (int s = 1; s <= 4; s++) EXPECT_FALSE(ofsegment(s).empty()) << "step " << s;
+    for (int s = 1; s <= 4; s++) ASSERT_FALSE(ofsegment(s).empty()) << "step " << s;
     EXPECT_LE(ofsegment(1).front().camframe, 300); // the pass that turned the menu moved it on
     EXPECT_GE(ofsegment(1).back().camframe, 200);
     EXPECT_EQ(ofsegment(2).front().level, 0);
@@ -141,22 +131,11 @@ TEST_F(Sequences, ExitFliesOutFadesAndReleasesOnce) {
 
 TEST_F(Sequences, ExitOfAShortMenuSkipsTheFlightAndStopsAtFrameZero) {
     menuw = emptyworld(120); // starts at frame 20, falls below 0 during the fade to white
-    for (int k = 0; k < 8; k++) T1[k] = 0, T2[k] = 100;
+    for (int k = 0; k < 8; k++) T2[k] = 100;
     runexit();
     EXPECT_TRUE(ofsegment(1).empty());
     ASSERT_FALSE(ofsegment(2).empty());
     EXPECT_EQ(ofsegment(2).front().camframe, 20);
     EXPECT_EQ(ofsegment(2).back().camframe, 0);
     for (auto &p : seen) EXPECT_GE(p.camframe, -1);
-}
-
-TEST_F(Sequences, ExitWithTheWindowClosedDrawsNothingAndEnds) {
-    PostMessage(WM_DESTROY, 0, 0);
-    runexit();
-    EXPECT_TRUE(seen.empty());
-    EXPECT_EQ(QUIT, 1);
-    int quits = 0;
-    MSG m;
-    while (PeekMessage(&m)) quits += m.message == WM_QUIT;
-    EXPECT_EQ(quits, 1);
 }

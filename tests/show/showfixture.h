@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -17,7 +18,6 @@
 namespace showtest {
 
 constexpr uint32_t MENUBG = 0x00204060;
-constexpr uint32_t CREDITSPIC = 0x00808080;
 
 // Bar row r has the pixel value 0x00100000 + r, so a copied window tells where it came from.
 inline uint32_t barpixel(int row) {
@@ -28,19 +28,20 @@ inline world *emptyworld(long frames) {
     world *w = new world{};
     w->numframes = frames;
     w->campositions = new camera[frames + 10]{};
-    for (long i = 0; i < frames + 10; i++) {
+    for (long i = 0; i < frames + 10; i++)
         w->campositions[i].position = {0.0f, 10.0f, -100.0f - float(i), 0.0f};
-        w->campositions[i].target = {0.0f, 0.0f, 0.0f, 0.0f};
-    }
     return w;
 }
 
-inline void fill(unsigned char *p, long bytes, uint32_t v) {
-    uint32_t *q = reinterpret_cast<uint32_t *>(p);
-    for (long i = 0; i < bytes / 4; i++) q[i] = v;
+// Empties the queue and counts the quits in it.
+inline int drainquits() {
+    int quits = 0;
+    MSG m;
+    while (PeekMessage(&m)) quits += m.message == WM_QUIT;
+    return quits;
 }
 
-inline void setupshow(long introframes = 1000, long menuframes = 200) {
+inline void setupshow() {
     static bool once = false;
     if (!once) {
         once = true;
@@ -52,54 +53,33 @@ inline void setupshow(long introframes = 1000, long menuframes = 200) {
         initplanes();
         fillfadenrtab();
         hWnd = CreateShowWindow("Veltor", displaywindowwidth(), displaywindowheight(), WindowProc);
-        virscr = static_cast<unsigned char *>(mymalloc(HIRESBYTES, 4));
-        virscr2 = static_cast<unsigned char *>(mymalloc(HIRESBYTES, 4));
-        zarnbw = static_cast<unsigned char *>(mymalloc(LOWRESBYTES, 4));
-        veltorbw = static_cast<unsigned char *>(mymalloc(LOWRESBYTES, 4));
-        eyepic = static_cast<unsigned char *>(mymalloc(LOWRESBYTES, 4));
-        menubgd = static_cast<unsigned char *>(mymalloc(LOWRESBYTES, 4));
-        artmenu = static_cast<unsigned char *>(mymalloc(LOWRESBYTES, 4));
-        artbalk = static_cast<unsigned char *>(mymalloc(100 * 1600 * 4, 4));
-        credits = static_cast<unsigned char *>(mymalloc(HIRESBYTES, 4));
-        greetings = static_cast<unsigned char *>(mymalloc(HIRESBYTES, 4));
-        piconscreen = static_cast<unsigned char *>(mymalloc(640 * 1000 * 4, 4));
+        auto alloc = [](long n) { return static_cast<unsigned char *>(mymalloc(n, 4)); };
+        for (unsigned char **p : {&virscr, &virscr2, &credits, &greetings}) *p = alloc(HIRESBYTES);
+        for (unsigned char **p : {&zarnbw, &veltorbw, &eyepic, &menubgd, &artmenu}) *p = alloc(LOWRESBYTES);
+        artbalk = alloc(100 * 1600 * 4);
+        piconscreen = alloc(640 * 1000 * 4);
     }
-    introw = emptyworld(introframes);
-    menuw = emptyworld(menuframes);
+    introw = emptyworld(1000);
+    menuw = emptyworld(200);
     introwereld = *introw;
     menuwereld = *menuw;
     objartleft = objartright = 0;
-    fill(menubgd, LOWRESBYTES, MENUBG);
-    fill(artmenu, LOWRESBYTES, 0x00000040);
-    fill(eyepic, LOWRESBYTES, 0x00102030);
-    fill(credits, HIRESBYTES, CREDITSPIC);
-    fill(greetings, HIRESBYTES, CREDITSPIC);
+    std::fill_n(reinterpret_cast<uint32_t *>(menubgd), LOWRESBYTES / 4, MENUBG);
+    std::fill_n(reinterpret_cast<uint32_t *>(artmenu), LOWRESBYTES / 4, 0x00000040u);
     uint32_t *bar = reinterpret_cast<uint32_t *>(artbalk);
-    for (int r = 0; r < 1600; r++)
-        for (int c = 0; c < 100; c++) bar[r * 100 + c] = barpixel(r);
-    // Names of files that are not there: an opened picture stays black unless a test paints it.
-    static const char *names[13] = {"none0.jpg",  "none1.jpg",  "none2.jpg", "none3.jpg", "none4.jpg",
-                                    "none5.jpg",  "none6.jpg",  "none7.jpg", "none8.jpg", "none9.jpg",
-                                    "none10.jpg", "none11.jpg", "none12.jpg"};
-    static const int heights[13] = {480, 480, 480, 480, 480, 960, 480, 480, 480, 800, 480, 480, 480};
-    for (int i = 0; i < 13; i++) thepics[i] = picture{names[i], i == 9 ? 600 : 640, heights[i]};
-
-    QUIT = 0;
-    waitblank = 0;
+    for (int r = 0; r < 1600; r++) std::fill_n(bar + r * 100, 100, barpixel(r));
+    // A file that is not there: an opened picture stays black unless a test paints it.
+    for (int i = 0; i < 13; i++)
+        thepics[i] = picture{"none.jpg", i == 9 ? 600 : 640, i == 5 ? 960 : i == 9 ? 800 : 480};
+    QUIT = waitblank = 0;
     whichpart = PART_MENU;
-    menucursel = 0;
-    menurotpos = 0;
-    curartsel = 0;
-    artmenupos = 0;
-    glcount = 0;
-    picofs = 0;
+    menucursel = menurotpos = glcount = 0;
+    curartsel = artmenupos = picofs = 0;
     SHOWCREDITS = SHOWGREETINGS = 0;
     for (int k = 0; k < 8; k++) T1[k] = 0, T2[k] = 16;
     POSINTS = 0;
     onsequencepass = nullptr;
-    MSG m;
-    while (PeekMessage(&m)) {
-    }
+    drainquits();
     if (!lpDD) initvideomode();
     switchmode(320, 240);
     std::memcpy(virscr, menubgd, LOWRESBYTES);
@@ -107,19 +87,6 @@ inline void setupshow(long introframes = 1000, long menuframes = 200) {
 
 inline void press(int vk) {
     PostMessage(WM_KEYDOWN, WPARAM(vk), 0);
-}
-
-// Dispatches queued messages the way the main loop does, until the queue is empty or a quit arrives.
-inline void runqueue() {
-    MSG m;
-    while (PeekMessage(&m)) {
-        if (m.message == WM_QUIT) {
-            PostQuitMessage(int(m.wParam)); // leave it for the test to find
-            return;
-        }
-        TranslateMessage(&m);
-        DispatchMessage(&m);
-    }
 }
 
 inline uint32_t screenpixel(int x, int y) {
