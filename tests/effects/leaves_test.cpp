@@ -3,24 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstdint>
-#include <random>
-#include <vector>
 
 #include "display/display.h"
 #include "effects/effects.h"
 #include "effects/leaves.h"
+#include "pixels.h"
 #include "shell/shell.h"
 
 namespace {
 
 constexpr int W = 640, H = 480, N = W * H;
 constexpr uint32_t WHITE = 0x00FFFFFFu;
-
-unsigned char *bytes(std::vector<uint32_t> &v) {
-    return reinterpret_cast<unsigned char *>(v.data());
-}
 
 // The top-left corners of the dots in a particle buffer that started black.
 std::vector<int> dotcorners(const std::vector<uint32_t> &buf) {
@@ -33,22 +28,8 @@ std::vector<int> dotcorners(const std::vector<uint32_t> &buf) {
     return corners;
 }
 
-void setsx(float a0, float a1, float a2, float l0, float l1, float l2) {
-    sx[0] = a0, sx[1] = a1, sx[2] = a2, sx[3] = l0, sx[4] = l1, sx[5] = l2;
-}
-
-TEST(Leaves, GeneratorIsTheClassicSequenceFromOne) {
-    setshowrandstate(1);
-    EXPECT_EQ(showrand(), 16838);
-    EXPECT_EQ(showrand(), 5758);
-    EXPECT_EQ(showrand(), 10113);
-    EXPECT_EQ(showrand(), 17515);
-    int top = 0;
-    for (int i = 0; i < 100000; ++i) top = std::max(top, showrand());
-    EXPECT_EQ(top, 32767);
-}
-
-TEST(Leaves, InitTakesFourNumbersASlotInOrder) {
+TEST(Leaves, InitTakesFourNumbersASlotInOrderFromTheClassicGenerator) {
+    // The classic generator from 1 gives 16838, 5758, 10113, 17515 and never more than 32767.
     setshowrandstate(1);
     initleaves();
     const float scale = 1.0f / 32767.0f;
@@ -57,17 +38,16 @@ TEST(Leaves, InitTakesFourNumbersASlotInOrder) {
     EXPECT_EQ(xdd[0], static_cast<float>((10113.0f * scale - 0.5) * 0.05));
     EXPECT_EQ(xddd[0], static_cast<float>((17515.0f * scale - 0.5) * 0.05));
     for (int i = 0; i < 6; ++i) {
-        EXPECT_GE(x[i], 0.0f);
-        EXPECT_LE(x[i], 1.0f);
-        for (float v : {xd[i], xdd[i], xddd[i]}) {
-            EXPECT_GE(v, -0.025f);
-            EXPECT_LE(v, 0.025f);
-        }
+        EXPECT_TRUE(x[i] >= 0.0f && x[i] <= 1.0f) << i;
+        for (float v : {xd[i], xdd[i], xddd[i]}) EXPECT_LE(std::fabs(v), 0.025f) << i;
     }
     // A second screen continues the sequence instead of starting over.
     const float first = x[0];
     initleaves();
     EXPECT_NE(x[0], first);
+    int top = 0;
+    for (int i = 0; i < 100000; ++i) top = std::max(top, showrand());
+    EXPECT_EQ(top, 32767);
 }
 
 TEST(Leaves, MoveUsesTheValuesFromBeforeTheStep) {
@@ -114,68 +94,32 @@ TEST(Leaves, ThreeBranchesEachWithItsOwnAngleAndLength) {
     std::vector<uint32_t> buf(N, 0);
     // Angle 0 points down the screen. Branch 1 keeps the direction at length x 1, branch 2 turns back up
     // at length x 2, the third (iterated) keeps the direction at length x 3.
-    setsx(0.0f, 3.14159265f, 0.0f, 1.0f, 2.0f, 3.0f);
+    std::ranges::copy(std::array{0.0f, 3.14159265f, 0.0f, 1.0f, 2.0f, 3.0f}, sx);
     genfractal(320.0f, 200.0f, 0.0f, 10.0f, 1, 1, reinterpret_cast<int *>(buf.data()));
     EXPECT_EQ(dotcorners(buf), (std::vector<int>{190 * W + 320, 220 * W + 320, 240 * W + 320}));
 
     // Depth 2 with right-angle turns: nine end points, two of them coinciding.
     buf.assign(N, 0);
-    setsx(0.0f, 1.5707964f, -1.5707964f, 1.0f, 1.0f, 1.0f);
+    std::ranges::copy(std::array{0.0f, 1.5707964f, -1.5707964f, 1.0f, 1.0f, 1.0f}, sx);
     genfractal(300.0f, 200.0f, 0.0f, 20.0f, 2, 1, reinterpret_cast<int *>(buf.data()));
-    std::vector<int> want;
-    for (auto [px, py] :
-         {std::pair{300, 260}, {320, 240}, {280, 240}, {340, 220}, {320, 200}, {260, 220}, {280, 200}})
-        want.push_back(py * W + px);
-    std::sort(want.begin(), want.end());
-    EXPECT_EQ(dotcorners(buf), want);
+    EXPECT_EQ(dotcorners(buf), (std::vector<int>{200 * W + 280, 200 * W + 320, 220 * W + 260, 220 * W + 340,
+                                                 240 * W + 280, 240 * W + 320, 260 * W + 300}));
 }
 
 TEST(Leaves, BlurPulsesOverAboutNinetyFourFrames) {
-    EXPECT_EQ(leafblur(0), 0);
-    EXPECT_EQ(leafblur(1), 0);
-    EXPECT_EQ(leafblur(2), 1);
-    EXPECT_EQ(leafblur(47), 19);
-    EXPECT_EQ(leafblur(94), 0);
-    int top = 0;
-    for (int n = 0; n < 1000; ++n) {
-        ASSERT_GE(leafblur(n), 0);
-        ASSERT_LE(leafblur(n), 20);
-        top = std::max(top, leafblur(n));
-    }
-    EXPECT_EQ(top, 19);
+    for (auto [n, want] : {std::pair{0, 0}, {1, 0}, {2, 1}, {47, 19}, {94, 0}})
+        EXPECT_EQ(leafblur(n), want) << n;
+    for (int n = 0; n < 1000; ++n) ASSERT_TRUE(leafblur(n) >= 0 && leafblur(n) <= 19) << n;
 }
 
-TEST(Leaves, FrameZeroOnlyPlotsTheTrees) {
-    setshowrandstate(1);
-    initleaves();
-    std::vector<uint32_t> particles(N, 0x00404040u), screen(N, 0x11223344u), picture(N, 0x00808080u);
-    drawleaves(bytes(particles), bytes(screen), bytes(picture), 0);
-    EXPECT_EQ(blurfac, 0);
-    EXPECT_EQ(screen, std::vector<uint32_t>(N, 0x11223344u));
-    int white = 0;
-    for (uint32_t p : particles) {
-        ASSERT_TRUE(p == 0x00404040u || p == WHITE);
-        white += p == WHITE;
-    }
-    EXPECT_GT(white, 16);
-    EXPECT_LE(white, 3 * 729 * 16);
-    // The trees use this frame's parameters.
-    EXPECT_FLOAT_EQ(sx[0], std::sin(x[0] * 0.01f) * 6.283f);
-    EXPECT_FLOAT_EQ(sx[4], std::sin(x[4] * 0.01f));
-}
-
-TEST(Leaves, MotionBlurSubtractsPerChannel) {
-    std::mt19937 gen(7);
-    std::vector<uint32_t> base(N);
-    for (auto &p : base) p = gen();
+TEST(Leaves, MotionBlurSubtractsPerChannelAndTheMergeRoundsDown) {
+    const auto base = randompixels(N, 7);
     auto b = base;
     motionblur(bytes(b), 0);
     EXPECT_EQ(b, base);
     motionblur(bytes(b), 0x00FFFFFFu);
     for (int i = 0; i < N; ++i) ASSERT_EQ(b[i], base[i] & 0xFF000000u);
-}
 
-TEST(Leaves, MergeRoundsDown) {
     // White particles pass the picture at 255/256: 255 stays 254, 1 becomes 0; black ones give black.
     std::vector<uint32_t> picture(N, 0xFF01807Fu), particles(N, 0xFFFFFFFFu), screen(N, 0xDEADBEEFu);
     mergepicandparticles(bytes(particles), bytes(screen), bytes(picture));
@@ -185,9 +129,9 @@ TEST(Leaves, MergeRoundsDown) {
     EXPECT_EQ(screen, std::vector<uint32_t>(N, 0u));
 }
 
-// A shown frame: the particle buffer is darkened first, the trees go on top, and the screen shows the
-// picture times the particles.
-TEST(Leaves, FrameFadesPlotsMergesAndPresents) {
+// Frame 0 only plots the trees with this frame's parameters. A later frame darkens the particle buffer
+// first, plots the trees on top, and shows the picture times the particles.
+TEST(Leaves, FramesFadePlotMergeAndPresent) {
     PlatformOptions o;
     o.headless = true;
     ASSERT_TRUE(platform_init(o));
@@ -195,29 +139,35 @@ TEST(Leaves, FrameFadesPlotsMergesAndPresents) {
     vesay = 480;
     waitblank = 0;
     initvideomode();
-
-    std::mt19937 gen(9);
-    std::vector<uint32_t> particles(N, 0x00808080u), screen(N, 0), picture(N);
-    for (auto &p : picture) p = gen() & 0x00FFFFFFu;
-    setshowrandstate(1);
-    initleaves();
-    drawleaves(bytes(particles), bytes(screen), bytes(picture), 47);
-    EXPECT_EQ(blurfac, 19);
-
-    const uint32_t faded = 0x00808080u - 19u * 0x010101u;
-    int white = 0;
-    for (int i = 0; i < N; ++i) {
-        ASSERT_TRUE(particles[i] == faded || particles[i] == WHITE) << i;
-        white += particles[i] == WHITE;
-        for (int c = 0; c < 32; c += 8)
-            ASSERT_EQ((screen[i] >> c) & 255u,
-                      (((picture[i] >> c) & 255u) * ((particles[i] >> c) & 255u)) >> 8);
+    for (auto [frame, blur] : {std::pair{0, 0}, {47, 19}}) {
+        std::vector<uint32_t> particles(N, 0x00808080u), screen(N, 0x11223344u), picture = randompixels(N, 9);
+        for (auto &p : picture) p &= 0x00FFFFFFu;
+        setshowrandstate(1);
+        initleaves();
+        const long shown = platform_shownframes();
+        drawleaves(bytes(particles), bytes(screen), bytes(picture), frame);
+        EXPECT_EQ(blurfac, blur);
+        const uint32_t faded = 0x00808080u - uint32_t(blur) * 0x010101u;
+        int white = 0;
+        for (int i = 0; i < N; ++i) {
+            ASSERT_TRUE(particles[i] == faded || particles[i] == WHITE) << i;
+            white += particles[i] == WHITE;
+            for (int c = 0; c < 32 && frame; c += 8)
+                ASSERT_EQ((screen[i] >> c) & 255u,
+                          (((picture[i] >> c) & 255u) * ((particles[i] >> c) & 255u)) >> 8);
+        }
+        EXPECT_GT(white, 16);
+        EXPECT_LE(white, 3 * 729 * 16);
+        if (frame == 0) {
+            EXPECT_EQ(screen, std::vector<uint32_t>(N, 0x11223344u));
+            EXPECT_EQ(platform_shownframes(), shown);
+            EXPECT_FLOAT_EQ(sx[0], std::sin(x[0] * 0.01f) * 6.283f);
+            EXPECT_FLOAT_EQ(sx[4], std::sin(x[4] * 0.01f));
+        } else {
+            ASSERT_EQ(surface_width(lpDDSPrimary), 640);
+            EXPECT_TRUE(std::equal(screen.begin(), screen.end(), surface_pixels(lpDDSPrimary)));
+        }
     }
-    EXPECT_GT(white, 0);
-    const uint32_t *shown = surface_pixels(lpDDSPrimary);
-    ASSERT_EQ(surface_width(lpDDSPrimary), 640);
-    for (int i = 0; i < N; ++i) ASSERT_EQ(shown[i], screen[i]) << i;
-
     finiDDObjects();
     platform_shutdown();
 }

@@ -23,48 +23,33 @@ Bytes randombytes(size_t n, uint32_t seed) {
     return v;
 }
 
-constexpr size_t SIZE = 640 * 480 * 4 + 16; // room for every routine, shifted by up to 12 bytes
-const uint32_t amounts[] = {0u, 0x010101u, 0x808080u, 0xFFFFFFu, 0xFFFFFFFFu, 0x7F00C3u, 0x12345678u};
-
-// Runs one routine both ways on copies of base and expects the same bytes.
-template <typename Fast, typename Plain>
-void same(const Bytes &base, Fast fast, Plain plainway, const char *what) {
-    Bytes a = base, b = base;
-    fast(a.data());
-    plainway(b.data());
-    ASSERT_EQ(a, b) << what;
-}
+// Runs one call both ways on copies of base (the destination is d) and expects the same bytes.
+#define SAME(call)                                                                                           \
+    do {                                                                                                     \
+        Bytes fast = base, slow = base;                                                                      \
+        unsigned char *d = fast.data();                                                                      \
+        call;                                                                                                \
+        d = slow.data();                                                                                     \
+        plain::call;                                                                                         \
+        ASSERT_EQ(fast, slow) << #call;                                                                      \
+    } while (0)
 
 TEST(Packed, EveryRoutineGivesThePlainBytes) {
+    constexpr size_t SIZE = 640 * 480 * 4 + 16; // room for every routine, shifted by up to 12 bytes
     for (size_t off : {size_t(0), size_t(4), size_t(12)}) {
         const auto base = randombytes(SIZE, 1 + uint32_t(off)), src = randombytes(SIZE, 2 + uint32_t(off));
         const unsigned char *s = src.data() + off;
-        for (uint32_t m : amounts) {
-            same(
-                base, [&](unsigned char *d) { fadeinpicture(d + off, s, m); },
-                [&](unsigned char *d) { plain::fadeinpicture(d + off, s, m); }, "fadeinpicture");
-            same(
-                base, [&](unsigned char *d) { fadetowhite(d + off, m); },
-                [&](unsigned char *d) { plain::fadetowhite(d + off, m); }, "fadetowhite");
-            same(
-                base, [&](unsigned char *d) { motionblur(d + off, m); },
-                [&](unsigned char *d) { plain::motionblur(d + off, m); }, "motionblur");
+        for (uint32_t m : {0u, 0x010101u, 0x808080u, 0xFFFFFFu, 0xFFFFFFFFu, 0x7F00C3u, 0x12345678u}) {
+            SAME(fadeinpicture(d + off, s, m));
+            SAME(fadetowhite(d + off, m));
+            SAME(motionblur(d + off, m));
         }
         for (int glow : {0, 1, 64, 127})
-            for (int row : {0, 37, 1200})
-                same(
-                    base, [&](unsigned char *d) { hilightselection(glow, d + off, s, row); },
-                    [&](unsigned char *d) { plain::hilightselection(glow, d + off, s, row); },
-                    "hilightselection");
-        same(
-            base, [&](unsigned char *d) { mergepicandparticles(s, d + off, base.data() + off); },
-            [&](unsigned char *d) { plain::mergepicandparticles(s, d + off, base.data() + off); }, "merge");
+            for (int row : {0, 37, 1200}) SAME(hilightselection(glow, d + off, s, row));
+        SAME(mergepicandparticles(s, d + off, base.data() + off));
         const auto *sprite = reinterpret_cast<const uint32_t *>(s);
         for (int at : {0, 640 * 3 + 17, 640 * 476 + 636})
-            same(
-                base, [&](unsigned char *d) { plot(reinterpret_cast<uint32_t *>(d + off) + at, sprite); },
-                [&](unsigned char *d) { plain::plot(reinterpret_cast<uint32_t *>(d + off) + at, sprite); },
-                "plot");
+            SAME(plot(reinterpret_cast<uint32_t *>(d + off) + at, sprite));
     }
 }
 
