@@ -139,8 +139,8 @@ inline void drawpixels(uint32_t *dst, int count, uint32_t &u, uint32_t &v, int32
 
 // One run of count pixels starting at column x, cut to columns 0..319.
 template <pixelop O>
-inline void run(uint32_t *row, int x, int count, uint32_t &u, uint32_t &v, int32_t du, int32_t dv,
-                rowstate<O> &s) {
+[[gnu::always_inline]] inline void run(uint32_t *row, int x, int count, uint32_t &u, uint32_t &v, int32_t du,
+                                       int32_t dv, rowstate<O> &s) {
     if (x >= 0 && x + count <= RENDERWIDTH) {
         drawpixels<O>(row + x, count, u, v, du, dv, s);
         return;
@@ -167,6 +167,16 @@ inline void run(uint32_t *row, int x, int count, uint32_t &u, uint32_t &v, int32
 }
 
 using v4 = float __attribute__((vector_size(16)));
+using i4 = int32_t __attribute__((vector_size(16)));
+
+// ceil32 of four values at once.
+inline i4 ceil4(v4 f) {
+#if SHOWCASE_SSE2
+    return i4(ceil32x4(__m128(f)));
+#else
+    return i4{ceil32(f[0]), ceil32(f[1]), ceil32(f[2]), ceil32(f[3])};
+#endif
+}
 
 // 1 / n for the tail runs of 1 to 15 pixels.
 const float RECIPROCALS[16] = {0.0f,         1.0f / 1.0f,  1.0f / 2.0f,  1.0f / 3.0f,
@@ -174,8 +184,11 @@ const float RECIPROCALS[16] = {0.0f,         1.0f / 1.0f,  1.0f / 2.0f,  1.0f / 
                                1.0f / 8.0f,  1.0f / 9.0f,  1.0f / 10.0f, 1.0f / 11.0f,
                                1.0f / 12.0f, 1.0f / 13.0f, 1.0f / 14.0f, 1.0f / 15.0f};
 
+// The left edge's interpolated values: u/z, v/z and 1/z side by side (the fourth lane unused), so that a
+// row's step and its span's end values are single packed operations, each lane the same as one float.
 struct edgevalues {
-    float W, UW, VW, C[3];
+    v4 E;
+    float C[3];
 };
 
 template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
@@ -217,12 +230,8 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
     int32_t leftx, rightx, stepl, stepr, endl, endr;
     edgevalues L, dL;
     auto startleft = [&](float pa) {
-        L.W = t->w[a] + t->edgedw[le] * pa;
-        L.UW = t->uw[a] + t->edgeduw[le] * pa;
-        L.VW = t->vw[a] + t->edgedvw[le] * pa;
-        dL.W = t->edgedw[le];
-        dL.UW = t->edgeduw[le];
-        dL.VW = t->edgedvw[le];
+        dL.E = v4{t->edgeduw[le], t->edgedvw[le], t->edgedw[le], 0.0f};
+        L.E = v4{t->uw[a], t->vw[a], t->w[a], 0.0f} + dL.E * pa;
         if constexpr (G)
             for (int k = 0; k < 3; k++) {
                 L.C[k] = t->col[a][k] + t->edgedcol[le][k] * pa;
@@ -241,6 +250,7 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
     startright((jumped ? 0.0f : float(t->vrow[b])) - t->vy[b]);
 
     const float dwdx = t->dwdx, duwdx = t->duwdx, dvwdx = t->dvwdx;
+    const v4 dEdx = {duwdx, dvwdx, dwdx, 0.0f};
     auto switchedges = [&](int r) {
         if (r >= endr) {
             b = (b + 1) % 3;
@@ -264,26 +274,24 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
     auto capture = [&](rowstart &r) {
         r.xl = leftx >> 16;
         r.xr = rightx >> 16;
-        r.Ws = L.W;
-        r.UWs = L.UW;
-        r.VWs = L.VW;
+        r.UWs = L.E[0];
+        r.VWs = L.E[1];
+        r.Ws = L.E[2];
         if constexpr (G)
             for (int j = 0; j < 3; j++) r.C[j] = L.C[j];
         const float mend = float(r.xr - r.xl);
-        const float wend = mend * dwdx + r.Ws;
-        r.q = v4{r.UWs, r.VWs, mend * duwdx + r.UWs, mend * dvwdx + r.VWs} / v4{r.Ws, r.Ws, wend, wend};
+        const v4 atend = mend * dEdx + L.E;
+        r.q = __builtin_shuffle(L.E, atend, i4{0, 1, 4, 5}) / __builtin_shuffle(L.E, atend, i4{2, 2, 6, 6});
     };
 
     unsigned char *rowaddr = screen + long(row) * pitch;
     switchedges(row);
     rowstart cur, next;
     capture(cur);
-    for (; row < end; row++, rowaddr += pitch) {
+    for (; row < end; row++, rowaddr += pitch, cur = next) {
         leftx = wrapadd(leftx, stepl);
         rightx = wrapadd(rightx, stepr);
-        L.W += dL.W;
-        L.UW += dL.UW;
-        L.VW += dL.VW;
+        L.E += dL.E;
         if constexpr (G)
             for (int j = 0; j < 3; j++) L.C[j] += dL.C[j];
         if (row + 1 < end) {
@@ -294,10 +302,7 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
         const int xl = cur.xl, xr = cur.xr;
         if (xr > xl && xr > 0 && xl < RENDERWIDTH) {
             uint32_t *line = reinterpret_cast<uint32_t *>(rowaddr);
-            const float Ws = cur.Ws, UWs = cur.UWs, VWs = cur.VWs;
             const v4 q = cur.q;
-            float u = q[0], v = q[1];
-            uint32_t U = uint32_t(ceil32(u * 65536.0f)), V = uint32_t(ceil32(v * 65536.0f));
             if constexpr (G) {
                 for (int j = 0; j < 3; j++) s.col.w[j] = uint16_t(ceil16(cur.C[j] * 128.0f));
 #if SHOWCASE_SSE2
@@ -307,6 +312,18 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
                 }
 #endif
             }
+            if (xr - xl < 16) {
+                // Most spans are a single run shorter than 16 pixels: its start texel and both steps
+                // come from one packed conversion.
+                const v4 steps = (q - __builtin_shuffle(q, i4{0, 1, 0, 1})) * RECIPROCALS[xr - xl];
+                const i4 c = ceil4(__builtin_shuffle(q, steps, i4{0, 1, 6, 7}) * 65536.0f);
+                uint32_t U = uint32_t(c[0]), V = uint32_t(c[1]);
+                run<O>(line, xl, xr - xl, U, V, c[2], c[3], s);
+                continue;
+            }
+            const float Ws = cur.Ws, UWs = cur.UWs, VWs = cur.VWs;
+            float u = q[0], v = q[1];
+            uint32_t U = uint32_t(ceil32(u * 65536.0f)), V = uint32_t(ceil32(v * 65536.0f));
             int x = xl;
             int remaining = xr - xl;
             int k = 0;
@@ -352,8 +369,6 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
                 run<O>(line, x, remaining, U, V, du, dv, s);
             }
         }
-
-        cur = next;
     }
 }
 

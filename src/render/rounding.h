@@ -6,12 +6,31 @@
 #include <cmath>
 #include <cstdint>
 
+#if SHOWCASE_SSE2
+#include <emmintrin.h>
+#endif
+
 // Truncation plus one when something was cut off: the exact ceiling, without a library call.
 inline int32_t ceil32(float f) {
     if (!(f > -2147483648.0f && f <= 2147483520.0f)) return INT32_MIN;
     const int32_t i = static_cast<int32_t>(f);
     return static_cast<float>(i) < f ? i + 1 : i;
 }
+
+#if SHOWCASE_SSE2
+// Four at once, lane by lane the same as ceil32, without branches: a value that does not fit is
+// converted as 0 and its result replaced afterwards. The integer back in float is exact: below 2^24
+// every integer is a float, above it the value is an integer already.
+inline __m128i ceil32x4(__m128 f) {
+    const __m128 fits =
+        _mm_and_ps(_mm_cmpgt_ps(f, _mm_set1_ps(-2147483648.0f)), _mm_cmple_ps(f, _mm_set1_ps(2147483520.0f)));
+    const __m128 g = _mm_and_ps(f, fits);
+    const __m128i i = _mm_cvttps_epi32(g);
+    const __m128i c = _mm_sub_epi32(i, _mm_castps_si128(_mm_cmplt_ps(_mm_cvtepi32_ps(i), g)));
+    const __m128i m = _mm_castps_si128(fits);
+    return _mm_or_si128(_mm_and_si128(m, c), _mm_andnot_si128(m, _mm_set1_epi32(INT32_MIN)));
+}
+#endif
 
 inline int16_t ceil16(float f) {
     if (!(f > -32769.0f && f <= 32767.0f)) return INT16_MIN;

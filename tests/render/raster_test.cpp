@@ -182,3 +182,23 @@ TEST(Raster, NothingIsWrittenOutsideTheAreaWhateverTheCoordinatesAndARecordDraws
     plottmaptri(&t, f.bytes());
     EXPECT_TRUE(f.px == empty.px);
 }
+
+#if SHOWCASE_SSE2
+TEST(Raster, PackedCeilingMatchesTheScalarOneForEveryKindOfValue) {
+    std::vector<float> values = {0.0f,           -0.0f,          0.5f,          -0.5f,
+                                 1.0f,           -1.0f,          16777215.5f,   16777217.0f,
+                                 -16777217.0f,   2147483520.0f,  2147483648.0f, -2147483520.0f,
+                                 -2147483648.0f, -2147483904.0f, 1e20f,         -1e20f,
+                                 INFINITY,       -INFINITY,      NAN,           1e-40f,
+                                 -1e-40f};
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> small(-70000.0f, 70000.0f);
+    for (int k = 0; k < 4000; k++) values.push_back(small(rng));
+    for (int k = 0; k < 4000; k++) values.push_back(std::ldexp(small(rng), int(rng() % 40) - 20));
+    for (size_t k = 0; k + 4 <= values.size(); k += 4) {
+        alignas(16) int32_t got[4];
+        _mm_store_si128(reinterpret_cast<__m128i *>(got), ceil32x4(_mm_loadu_ps(&values[k])));
+        for (size_t j = 0; j < 4; j++) ASSERT_EQ(got[j], ceil32(values[k + j])) << values[k + j];
+    }
+}
+#endif
