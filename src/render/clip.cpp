@@ -87,9 +87,12 @@ template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Cli
     P *src = a, *dst = b;
     // A face inside every plane passes each clip unchanged but for a rotation of its vertices by one;
     // six rotations of three vertices bring it back to its own order, so it skips the clips.
-    bool allinside = true;
-    for (const plane *pl : planes)
-        for (int k = 0; k < 3; k++) allinside = allinside && inside(distance(*pl, a[k].x, a[k].y, a[k].z));
+    // The test runs on the three vertices side by side, with the sign bits gathered over all planes.
+    const v4 vx = {a[0].x, a[1].x, a[2].x, -1.0f}, vy = {a[0].y, a[1].y, a[2].y, -1.0f},
+             vz = {a[0].z, a[1].z, a[2].z, -1.0f};
+    i4 signs = {-1, -1, -1, -1};
+    for (const plane *pl : planes) signs &= i4(pl->a * vx + pl->b * vy + pl->c * vz + pl->d);
+    const bool allinside = signs[0] < 0 && signs[1] < 0 && signs[2] < 0;
     if (!allinside) {
         for (const plane *pl : planes) {
             if (!clip(src, dst, n, *pl)) return;

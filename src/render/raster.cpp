@@ -166,18 +166,6 @@ template <pixelop O>
     }
 }
 
-using v4 = float __attribute__((vector_size(16)));
-using i4 = int32_t __attribute__((vector_size(16)));
-
-// ceil32 of four values at once.
-inline i4 ceil4(v4 f) {
-#if SHOWCASE_SSE2
-    return i4(ceil32x4(__m128(f)));
-#else
-    return i4{ceil32(f[0]), ceil32(f[1]), ceil32(f[2]), ceil32(f[3])};
-#endif
-}
-
 // 1 / n for the tail runs of 1 to 15 pixels.
 const float RECIPROCALS[16] = {0.0f,         1.0f / 1.0f,  1.0f / 2.0f,  1.0f / 3.0f,
                                1.0f / 4.0f,  1.0f / 5.0f,  1.0f / 6.0f,  1.0f / 7.0f,

@@ -32,6 +32,18 @@ inline __m128i ceil32x4(__m128 f) {
 }
 #endif
 
+using v4 = float __attribute__((vector_size(16)));
+using i4 = int32_t __attribute__((vector_size(16)));
+
+// ceil32 of four values at once.
+inline i4 ceil4(v4 f) {
+#if SHOWCASE_SSE2
+    return i4(ceil32x4(__m128(f)));
+#else
+    return i4{ceil32(f[0]), ceil32(f[1]), ceil32(f[2]), ceil32(f[3])};
+#endif
+}
+
 inline int16_t ceil16(float f) {
     if (!(f > -32769.0f && f <= 32767.0f)) return INT16_MIN;
     const int32_t i = static_cast<int32_t>(f);

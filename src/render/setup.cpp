@@ -58,23 +58,29 @@ template <bool G, class P> textmapclip *setup(P p[3], textmapclip *t) {
     }
 
     t->spare = 0;
+    // The vertices' and edges' conversions four at a time (the fourth lane is unused).
+    const i4 vx = ceil4(v4{p[0].x, p[1].x, p[2].x, 0.0f} * 65536.0f + 0.5f);
+    const i4 vrow = ceil4(v4{p[0].y, p[1].y, p[2].y, 0.0f});
     for (int k = 0; k < 3; k++) {
-        t->vx[k] = ceil32(p[k].x * 65536.0f + 0.5f);
+        t->vx[k] = vx[k];
         t->vy[k] = p[k].y;
-        t->vrow[k] = ceil32(p[k].y);
+        t->vrow[k] = vrow[k];
         t->w[k] = p[k].z;
         t->uw[k] = p[k].u * p[k].z;
         t->vw[k] = p[k].v * p[k].z;
         if constexpr (G)
             for (int c = 0; c < 3; c++) t->col[k][c] = colour(p[k], c);
     }
-    t->lastrow = ceil32(pb.y);
+    t->lastrow = vrow[bi];
     if (p[1].y == p[0].y && p[2].y == p[1].y) return nullptr;
 
+    const v4 edgere = 1.0f / v4{p[1].y - p[0].y, p[2].y - p[1].y, p[0].y - p[2].y, 1.0f};
+    const i4 edgedx =
+        ceil4(v4{p[1].x - p[0].x, p[2].x - p[1].x, p[0].x - p[2].x, 0.0f} * edgere * 65536.0f + 0.5f);
     for (int e = 0; e < 3; e++) {
         const P &s = p[e], &q = p[(e + 1) % 3];
-        const float re = 1.0f / (q.y - s.y);
-        t->edgedx[e] = ceil32((q.x - s.x) * re * 65536.0f + 0.5f);
+        const float re = edgere[e];
+        t->edgedx[e] = edgedx[e];
         t->edgedw[e] = (q.z - s.z) * re;
         t->edgeduw[e] = (q.u * q.z - s.u * s.z) * re;
         t->edgedvw[e] = (q.v * q.z - s.v * s.z) * re;
@@ -83,11 +89,11 @@ template <bool G, class P> textmapclip *setup(P p[3], textmapclip *t) {
     }
 
     t->flattop = 0;
-    if (ceil32(t->vy[1]) == ceil32(t->vy[0]))
+    if (vrow[1] == vrow[0])
         t->flattop = 1;
-    else if (ceil32(t->vy[0]) == ceil32(t->vy[2]))
+    else if (vrow[0] == vrow[2])
         t->flattop = -1;
-    t->currow = ceil32(t->vy[0]);
+    t->currow = vrow[0];
     return t;
 }
 
