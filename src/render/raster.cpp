@@ -239,7 +239,7 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
 
     const float dwdx = t->dwdx, duwdx = t->duwdx, dvwdx = t->dvwdx;
     const v4 dEdx = {duwdx, dvwdx, dwdx, 0.0f};
-    auto switchedges = [&](int r) {
+    auto switchedges = [&](int r) __attribute__((always_inline)) {
         if (r >= endr) {
             b = (b + 1) % 3;
             re = (re + 1) % 3;
