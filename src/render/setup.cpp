@@ -19,14 +19,18 @@ inline float colour(const gtd3point &p, int k) {
 template <bool G, class P> textmapclip *setup(P p[3], textmapclip *t) {
     if (p[0].y >= p[1].y) std::swap(p[0], p[1]);
     if (p[0].y >= p[2].y) std::swap(p[0], p[2]);
-    const float s1 = (p[1].x - p[0].x) / (p[1].y - p[0].y);
-    const float s2 = (p[2].x - p[0].x) / (p[2].y - p[0].y);
-    if (s2 > s1) std::swap(p[1], p[2]);
+    // Both slopes from one division (the unused lanes divide 0 by 1).
+    const v4 slopes =
+        v4{p[1].x - p[0].x, p[2].x - p[0].x, 0.0f, 0.0f} / v4{p[1].y - p[0].y, p[2].y - p[0].y, 1.0f, 1.0f};
+    if (slopes[1] > slopes[0]) std::swap(p[1], p[2]);
     const int bi = p[1].y >= p[2].y ? 1 : 2;
     const P &p0 = p[0], &pb = p[bi], &pm = p[3 - bi];
 
+    // The reciprocal heights of the three edges and, in the fourth lane, of the long edge.
+    const v4 edgere = 1.0f / v4{p[1].y - p[0].y, p[2].y - p[1].y, p[0].y - p[2].y, pb.y - p0.y};
+
     // The long edge, from vertex 0 to the bottom, cut at the middle vertex's height.
-    const float r = 1.0f / (pb.y - p0.y);
+    const float r = edgere[3];
     const float h = pm.y - p0.y;
     const float xl = (pb.x - p0.x) * r * h + p0.x;
     const float uwl = (pb.u * pb.z - p0.u * p0.z) * r * h + p0.u * p0.z;
@@ -74,7 +78,6 @@ template <bool G, class P> textmapclip *setup(P p[3], textmapclip *t) {
     t->lastrow = vrow[bi];
     if (p[1].y == p[0].y && p[2].y == p[1].y) return nullptr;
 
-    const v4 edgere = 1.0f / v4{p[1].y - p[0].y, p[2].y - p[1].y, p[0].y - p[2].y, 1.0f};
     const i4 edgedx =
         ceil4(v4{p[1].x - p[0].x, p[2].x - p[1].x, p[0].x - p[2].x, 0.0f} * edgere * 65536.0f + 0.5f);
     for (int e = 0; e < 3; e++) {
