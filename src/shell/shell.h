@@ -16,8 +16,8 @@ enum PARTS : unsigned char {
 };
 
 // --- main.cpp: start-up, window procedure, message pump, frame timing ---
-extern char QUIT;      // the show is ending; timed loops stop drawing
-extern char waitblank; // presentation waits for the end of the vertical blank
+extern char QUIT;                       // the show is ending; timed loops stop drawing
+extern char waitblank;                  // presentation waits for the end of the vertical blank
 extern unsigned char *virscr, *virscr2; // 640 x 480 frame buffers
 extern float costab[256], sintab[256];
 extern int T1[8], T2[8]; // tick counts before rendering and after presenting
@@ -40,6 +40,9 @@ void initengine();
 LRESULT WindowProc(HWND window, unsigned message, WPARAM wParam, LPARAM lParam);
 // The program: parses the options, runs the show, returns the exit status.
 int showcasemain(int argc, char **argv);
+// The show itself on a started platform: start-up, the intro, the main loop and the way out, with proc as
+// the window procedure (WindowProc, or one that watches it). Returns the exit status.
+int runshow(WNDPROC proc);
 
 // --- keyboard.cpp: keyboard dispatch and show state ---
 extern PARTS whichpart;
@@ -54,8 +57,8 @@ extern char SHOWCREDITS, SHOWGREETINGS;
 void keydispatcher(int key, long data);
 
 // --- music.cpp: the module behind the whole show ---
-void initmidas();          // load ".\music\velun.xm"
-void playmodule();         // start it looping in the background at volume 40
+void initmidas();           // load ".\music\velun.xm"
+void playmodule();          // start it looping in the background at volume 40
 void setmusicvolume(int v); // 0 silence .. 64, 40 the normal level
 void pollmusic();
 void stopmidas(); // stop and release; safe to call more than once

@@ -124,9 +124,12 @@ int showcasemain(int argc, char **argv) {
         return 2;
     }
     if (!platform_init(options)) return 2;
+    return runshow(WindowProc);
+}
 
+int runshow(WNDPROC proc) {
     initengine();
-    hWnd = CreateShowWindow("Veltor", displaywindowwidth(), displaywindowheight(), WindowProc);
+    hWnd = CreateShowWindow("Veltor", displaywindowwidth(), displaywindowheight(), proc);
     if (!hWnd) return 2;
     initmidas();
     ShowCursor(false);

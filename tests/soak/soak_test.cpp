@@ -99,30 +99,7 @@ TEST(Soak, RandomKeysThroughEveryStateForHalfAnHour) {
     o.keys = writescript((fs::temp_directory_path() / "showcase-soak.keys").string(), 1998);
     ASSERT_EQ(chdir(data.c_str()), 0);
     ASSERT_TRUE(platform_init(o));
-    initengine();
-    hWnd = CreateShowWindow("Veltor", displaywindowwidth(), displaywindowheight(), soakproc);
-    initmidas();
-    virscr = static_cast<unsigned char *>(mymalloc(1228800, 4096));
-    virscr2 = static_cast<unsigned char *>(mymalloc(1228800, 4096));
-    init3dscenes();
-    initvideomode();
-    playmodule();
-    waitblank = 1;
-    runintro();
-    whichpart = PART_MENU;
-    waitblank = 0;
-    drawmenu();
-    for (;;) {
-        if (!PeekMessage(&msg)) {
-            IdleMessage();
-            continue;
-        }
-        if (msg.message == WM_QUIT) break;
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
-    stopmidas();
-    platform_shutdown();
+    EXPECT_EQ(runshow(soakproc), 0);
 
     EXPECT_GE(GetTickCount(), (INTRO + SOAK) * 1000.0) << "the show ran its whole length";
     for (int s = PART_MENU; s <= PART_PICTURE; s++) EXPECT_TRUE(visited[s]) << "state " << s;
