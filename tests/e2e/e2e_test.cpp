@@ -1,5 +1,7 @@
 // The programs as a user runs them: headless, with a key script, capturing what they show and play.
 #include <gtest/gtest.h>
+
+#include "common/pngfile.h"
 #include <png.h>
 
 #include <sys/wait.h>
@@ -46,28 +48,12 @@ Outcome runprogram(const std::string &program, const std::string &args, const st
     return r;
 }
 
-std::string datadir() { return std::string(SHOWCASE_BIN_DIR) + "/data"; }
+std::string datadir() {
+    return std::string(SHOWCASE_BIN_DIR) + "/data";
+}
 
 void writekeys(const std::string &path, const std::string &text) {
     std::ofstream(path) << text;
-}
-
-struct Png {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
-};
-
-Png readpng(const std::string &path) {
-    Png p;
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, path.c_str())) return p;
-    img.format = PNG_FORMAT_RGB;
-    p.width = int(img.width);
-    p.height = int(img.height);
-    p.rgb.resize(PNG_IMAGE_SIZE(img));
-    png_image_finish_read(&img, nullptr, p.rgb.data(), 0, nullptr);
-    return p;
 }
 
 int countframes(const std::string &dir) {
@@ -99,9 +85,8 @@ TEST_P(Programs, ClosingTheWindowEndsTheShowCleanlyAndTheCaptureHoldsWhatWasShow
     const std::string program = GetParam();
     const std::string dir = scratch(program + "-close");
     writekeys(dir + "/close.keys", "# close the window half a second in\n0.5 Close\n");
-    const Outcome r = runprogram(program,
-                             "--data " + datadir() + " --keys " + dir + "/close.keys --capture " + dir + "/cap",
-                             dir);
+    const Outcome r = runprogram(
+        program, "--data " + datadir() + " --keys " + dir + "/close.keys --capture " + dir + "/cap", dir);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("Initing memory...\n Mallocing 15000000Finished\nCalcing tabs\nIniting tribuffer\n"
                           "Initing planes\n",
@@ -112,20 +97,20 @@ TEST_P(Programs, ClosingTheWindowEndsTheShowCleanlyAndTheCaptureHoldsWhatWasShow
     const int frames = countframes(dir + "/cap");
     EXPECT_EQ(frames, 30);
     EXPECT_EQ(wavframes(dir + "/cap/audio.wav"), long(frames) * 800);
-    const Png first = readpng(dir + "/cap/frame-000001.png");
+    const Rgb first = readpng(dir + "/cap/frame-000001.png");
     const bool fixed = program == std::string("showcase");
     EXPECT_EQ(first.width, fixed ? 640 : 320);
     EXPECT_EQ(first.height, fixed ? 480 : 240);
     // The intro draws its scene: the first 320 x 240 of the screen is not black.
-    const Png last = readpng(dir + "/cap/frame-000030.png");
+    const Rgb last = readpng(dir + "/cap/frame-000030.png");
     long lit = 0;
     for (int y = 0; y < 240; y++)
-        for (int x = 0; x < 320; x++) lit += last.rgb[(size_t(y) * last.width + x) * 3 + 1] > 8;
+        for (int x = 0; x < 320; x++) lit += last.px[(size_t(y) * last.width + x) * 3 + 1] > 8;
     EXPECT_GT(lit, 320 * 240 / 4);
     if (fixed) {
         long outside = 0;
         for (int y = 240; y < 480; y++)
-            for (int x = 0; x < 640; x++) outside += last.rgb[(size_t(y) * 640 + x) * 3] != 0;
+            for (int x = 0; x < 640; x++) outside += last.px[(size_t(y) * 640 + x) * 3] != 0;
         EXPECT_EQ(outside, 0) << "the fixed-mode build draws only the top-left quarter";
     }
 }
@@ -137,7 +122,8 @@ TEST_P(Programs, SameBuildDataAndScriptGiveTheSameFrames) {
     std::string sums[2];
     for (int i = 0; i < 2; i++) {
         const std::string cap = dir + "/cap" + std::to_string(i);
-        const Outcome r = runprogram(program, "--data " + datadir() + " --keys " + dir + "/k.keys --capture " + cap, dir);
+        const Outcome r =
+            runprogram(program, "--data " + datadir() + " --keys " + dir + "/k.keys --capture " + cap, dir);
         ASSERT_EQ(r.status, 0) << r.err;
         for (const char *f : {"/frame-000001.png", "/frame-000012.png", "/frame-000024.png", "/audio.wav"})
             sums[i] += slurp(cap + f);
@@ -173,5 +159,6 @@ TEST_P(Programs, FrameLimitClosesTheWindow) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, Programs, ::testing::Values("showcase", "showcase-fs"),
-                         [](const auto &info) { return std::string(info.param) == "showcase" ? "fixed" : "modeswitch"; });
+INSTANTIATE_TEST_SUITE_P(Both, Programs, ::testing::Values("showcase", "showcase-fs"), [](const auto &info) {
+    return std::string(info.param) == "showcase" ? "fixed" : "modeswitch";
+});

@@ -1,5 +1,7 @@
 // The shipped tour, played headless by both programs and captured; the checkpoints look at the screen.
 #include <gtest/gtest.h>
+
+#include "common/pngfile.h"
 #include <png.h>
 #include <sys/wait.h>
 
@@ -14,25 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Rgb {
-    int width = 0, height = 0;
-    std::vector<unsigned char> px; // r, g, b
-    const unsigned char *at(int x, int y) const { return &px[(size_t(y) * width + x) * 3]; }
-};
-
-Rgb readpng(const std::string &path) {
-    Rgb p;
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, path.c_str())) return p;
-    img.format = PNG_FORMAT_RGB;
-    p.width = int(img.width);
-    p.height = int(img.height);
-    p.px.resize(PNG_IMAGE_SIZE(img));
-    png_image_finish_read(&img, nullptr, p.px.data(), 0, nullptr);
-    return p;
-}
 
 Rgb readjpeg(const std::string &path) {
     Rgb p;
