@@ -122,21 +122,11 @@ template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Cli
 }
 
 template <class P> void wrapcoords(const object *o, int face, P tri[3]) {
-    const int flags = o->faces[face].flags;
-    float P::*axes[2] = {&P::u, &P::v};
-    for (int axis = 0; axis < 2; axis++) {
-        if (!(flags & (axis == 0 ? 8 : 16))) continue;
-        float P::*c = axes[axis];
-        float lo = tri[0].*c, hi = tri[0].*c;
-        for (int k = 1; k < 3; k++) {
-            if (tri[k].*c < lo) lo = tri[k].*c;
-            if (tri[k].*c > hi) hi = tri[k].*c;
-        }
-        if (hi - lo > 0.8f) {
-            const float k = float(ceil32(hi - lo));
-            for (int i = 0; i < 3; i++)
-                if (tri[i].*c < 0.5f) tri[i].*c = tri[i].*c + k;
-        }
+    float u[3] = {tri[0].u, tri[1].u, tri[2].u}, v[3] = {tri[0].v, tri[1].v, tri[2].v};
+    wrapseams(o->faces[face].flags, u, v);
+    for (int k = 0; k < 3; k++) {
+        tri[k].u = u[k];
+        tri[k].v = v[k];
     }
 }
 

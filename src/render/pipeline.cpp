@@ -79,19 +79,27 @@ void makecameramatrix(camera c, float m[4][4]) {
     m[3][3] = 1.0f;
 }
 
+namespace {
+
+// A face is drawn when its normal points back at the eye: the eye sits at the origin of view space.
+inline bool facestheeye(const d3point &p, const d3point &n) {
+    return (p.y * n.y + p.x * n.x) + p.z * n.z < 0.0f;
+}
+
+} // namespace
+
 long backfacecull(object *o, unsigned f) {
-    const d3point &p = o->destpoints[o->faces[f].index[0]];
-    const d3point &n = o->destpoints[2 * o->numverts + int(f)];
-    return (p.y * n.y + p.x * n.x) + p.z * n.z < 0.0f ? 1 : 0;
+    return facestheeye(o->destpoints[o->faces[f].index[0]], o->destpoints[2 * o->numverts + int(f)]) ? 1 : 0;
 }
 
 void backfaceprocessobject(object *o, material *materials) {
     const int V = o->numverts;
     const d3point *dp = o->destpoints;
+    const d3point *facenormals = dp + 2 * V;
     for (int f = 0; f < o->numfaces; f++) {
         const face &fc = o->faces[f];
         if (!validface(o, fc)) continue;
-        if (!backfacecull(o, unsigned(f))) continue;
+        if (!facestheeye(dp[fc.index[0]], facenormals[f])) continue;
         // A face without a texture has nothing to draw with.
         if (!fc.texture) continue;
         const int s = fc.flags;
@@ -102,26 +110,26 @@ void backfaceprocessobject(object *o, material *materials) {
             vs = materials[fc.materialindex].vscale;
         }
 
+        // Texture coordinates are worked on in arrays of their own and written into the vertices once.
+        float u[3], v[3];
         if (s & MAP_GOUTXT && !(s & MAP_TMAP)) {
             gtd3point tri[3];
             const d3point &L = THESPOT.direction;
+            for (int k = 0; k < 3; k++) meshcoords(o, i[k], u[k], v[k]);
+            wrapseams(s, u, v);
             for (int k = 0; k < 3; k++) {
                 const d3point &p = dp[i[k]];
                 const d3point &n = dp[V + i[k]];
-                tri[k].x = p.x;
-                tri[k].y = p.y;
-                tri[k].z = p.z;
-                meshcoords(o, i[k], tri[k].u, tri[k].v);
                 float I = (n.x * L.x + n.y * L.y) + n.z * L.z;
                 if (I <= 0.0f) I = 0.0f;
-                tri[k].c0 = I * THESPOT.colour.x;
-                tri[k].c1 = I * THESPOT.colour.y;
-                tri[k].c2 = I * THESPOT.colour.z;
-            }
-            checkgwrapping(o, f, tri);
-            for (int k = 0; k < 3; k++) {
-                tri[k].u = (us * 255.0f) * tri[k].u;
-                tri[k].v = (vs * 255.0f) * tri[k].v;
+                tri[k] = gtd3point{p.x,
+                                   p.y,
+                                   p.z,
+                                   (us * 255.0f) * u[k],
+                                   (vs * 255.0f) * v[k],
+                                   I * THESPOT.colour.x,
+                                   I * THESPOT.colour.y,
+                                   I * THESPOT.colour.z};
             }
             clipgtmappoly(tri, polyinfo{s, fc.texture, plotgtmaptri});
             continue;
@@ -144,26 +152,24 @@ void backfaceprocessobject(object *o, material *materials) {
         } else {
             continue;
         }
+        if (env) {
+            for (int k = 0; k < 3; k++) {
+                const d3point &n = dp[V + i[k]];
+                u[k] = (1.0f + n.x) * 127.0f;
+                v[k] = (1.0f + n.y) * 127.0f;
+            }
+        } else {
+            for (int k = 0; k < 3; k++) meshcoords(o, i[k], u[k], v[k]);
+            wrapseams(s, u, v);
+            for (int k = 0; k < 3; k++) {
+                u[k] = (us * 255.0f) * u[k];
+                v[k] = (vs * 255.0f) * v[k];
+            }
+        }
         td3point tri[3];
         for (int k = 0; k < 3; k++) {
             const d3point &p = dp[i[k]];
-            tri[k].x = p.x;
-            tri[k].y = p.y;
-            tri[k].z = p.z;
-            if (env) {
-                const d3point &n = dp[V + i[k]];
-                tri[k].u = (1.0f + n.x) * 127.0f;
-                tri[k].v = (1.0f + n.y) * 127.0f;
-            } else {
-                meshcoords(o, i[k], tri[k].u, tri[k].v);
-            }
-        }
-        if (!env) {
-            checkwrapping(o, f, tri);
-            for (int k = 0; k < 3; k++) {
-                tri[k].u = (us * 255.0f) * tri[k].u;
-                tri[k].v = (vs * 255.0f) * tri[k].v;
-            }
+            tri[k] = td3point{p.x, p.y, p.z, u[k], v[k]};
         }
         cliptmappoly(tri, polyinfo{s, fc.texture, draw});
     }

@@ -75,6 +75,24 @@ int gtd3clip(const gtd3point in[], gtd3point out[], int n, plane p);
 int cutears(int n, int tris[][3]);
 void cliptmappoly(td3point tri[3], polyinfo info);
 void clipgtmappoly(gtd3point tri[3], polyinfo info);
+// The seam correction on a face's three texture coordinates, by its wrap flags (8: u, 16: v): where
+// the coordinates on an axis span more than 0.8, those below 0.5 move up by the span rounded upwards.
+inline void wrapaxis(float c[3]) {
+    float lo = c[0], hi = c[0];
+    for (int k = 1; k < 3; k++) {
+        lo = c[k] < lo ? c[k] : lo;
+        hi = c[k] > hi ? c[k] : hi;
+    }
+    if (hi - lo > 0.8f) {
+        const float k = float(ceil32(hi - lo));
+        for (int i = 0; i < 3; i++)
+            if (c[i] < 0.5f) c[i] = c[i] + k;
+    }
+}
+inline void wrapseams(int flags, float u[3], float v[3]) {
+    if (flags & 8) wrapaxis(u);
+    if (flags & 16) wrapaxis(v);
+}
 void checkwrapping(const object *o, int face, td3point tri[3]);
 void checkgwrapping(const object *o, int face, gtd3point tri[3]);
 
