@@ -93,7 +93,24 @@ template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Cli
     i4 signs = {-1, -1, -1, -1};
     for (const plane *pl : planes) signs &= i4(pl->a * vx + pl->b * vy + pl->c * vz + pl->d);
     const bool allinside = signs[0] < 0 && signs[1] < 0 && signs[2] < 0;
-    if (!allinside) {
+    if (allinside) {
+        // Projection of the three vertices side by side, lane by lane the same arithmetic as project.
+        const v4 w = 1.0f / vz;
+        const v4 sx = vx * proj * w + xsize, sy = ysize - vy * proj * w;
+        textmapclip *t = gettextmapclip();
+        t->depth = depthkey(vz[0], vz[1], vz[2]);
+        t->draw = info.draw;
+        t->texture = info.texture;
+        P v[3] = {tri[0], tri[1], tri[2]};
+        for (int k = 0; k < 3; k++) {
+            v[k].x = sx[k];
+            v[k].y = sy[k];
+            v[k].z = w[k];
+        }
+        if (setup(v, t)) sortedtri[whichindex++] = t;
+        return;
+    }
+    {
         for (const plane *pl : planes) {
             if (!clip(src, dst, n, *pl)) return;
             n = d3outnumverts;
