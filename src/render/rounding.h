@@ -18,17 +18,15 @@ inline int32_t ceil32(float f) {
 }
 
 #if SHOWCASE_SSE2
-// Four at once, lane by lane the same as ceil32, without branches: a value that does not fit is
-// converted as 0 and its result replaced afterwards. The integer back in float is exact: below 2^24
-// every integer is a float, above it the value is an integer already.
+// Four at once, lane by lane the same as ceil32, without branches. The processor's conversion already
+// gives the most negative integer for a value that does not fit; such a lane only must not be stepped
+// up. The integer back in float is exact: below 2^24 every integer is a float, above it the value is an
+// integer already.
 inline __m128i ceil32x4(__m128 f) {
-    const __m128 fits =
-        _mm_and_ps(_mm_cmpgt_ps(f, _mm_set1_ps(-2147483648.0f)), _mm_cmple_ps(f, _mm_set1_ps(2147483520.0f)));
-    const __m128 g = _mm_and_ps(f, fits);
-    const __m128i i = _mm_cvttps_epi32(g);
-    const __m128i c = _mm_sub_epi32(i, _mm_castps_si128(_mm_cmplt_ps(_mm_cvtepi32_ps(i), g)));
-    const __m128i m = _mm_castps_si128(fits);
-    return _mm_or_si128(_mm_and_si128(m, c), _mm_andnot_si128(m, _mm_set1_epi32(INT32_MIN)));
+    const __m128i i = _mm_cvttps_epi32(f);
+    const __m128i cut = _mm_castps_si128(_mm_cmplt_ps(_mm_cvtepi32_ps(i), f));
+    const __m128i unfit = _mm_cmpeq_epi32(i, _mm_set1_epi32(INT32_MIN));
+    return _mm_sub_epi32(i, _mm_andnot_si128(unfit, cut));
 }
 #endif
 

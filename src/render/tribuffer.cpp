@@ -41,26 +41,41 @@ textmapclip *gettextmapclip() {
     return &TRIBUFFER[whichtri - 1];
 }
 
+namespace {
+
+// The keys of the records being sorted, side by side, so that the comparisons read a small array
+// instead of one record each; they are exchanged together with the pointers.
+int32_t sortkeys[sizeof sortedtri / sizeof sortedtri[0]];
+
 // Hoare partition with the pivot read from position left at every comparison: the pivot changes when
 // the first exchange moves a new record there. Equal keys therefore land in this exact order.
-void qsorttribuffer(int left, int right) {
-    textmapclip **s = sortedtri;
+void sortkeyed(int32_t *k, textmapclip **s, int left, int right) {
     while (left < right) {
         int i = left - 1;
         int j = right + 1;
         for (;;) {
             do j--;
-            while (s[j]->depth < s[left]->depth);
+            while (k[j] < k[left]);
             do i++;
-            while (s[i]->depth > s[left]->depth);
-            if (i < j)
+            while (k[i] > k[left]);
+            if (i < j) {
+                std::swap(k[i], k[j]);
                 std::swap(s[i], s[j]);
-            else
+            } else {
                 break;
+            }
         }
-        qsorttribuffer(left, j);
+        sortkeyed(k, s, left, j);
         left = j + 1;
     }
+}
+
+} // namespace
+
+void qsorttribuffer(int left, int right) {
+    if (left >= right) return;
+    for (int i = left; i <= right; i++) sortkeys[i] = sortedtri[i]->depth;
+    sortkeyed(sortkeys, sortedtri, left, right);
 }
 
 void drawtribuffer(unsigned char *screen) {
