@@ -7,6 +7,7 @@
 // triangle and each run is cut to columns 0..319 once per run; pixels outside are stepped over, never
 // written.
 #include <algorithm>
+#include <cstring>
 
 #include "display/display.h"
 #include "render/rounding.h"
@@ -64,12 +65,37 @@ template <pixelop O> inline void advancecolour(colourwords &c, int k) {
 
 // Draws count pixels of one run at dst, stepping u and v (and the colour).
 template <pixelop O>
-inline void drawpixels(uint32_t *dst, int count, uint32_t &u, uint32_t &v, int32_t du, int32_t dv,
-                       rowstate<O> &s) {
+[[gnu::always_inline]] inline void drawpixels(uint32_t *dst, int count, uint32_t &u, uint32_t &v, int32_t du,
+                                              int32_t dv, rowstate<O> &s) {
     const uint32_t *tex = s.tex;
     uint32_t U = u, V = v;
     // Two pixels a step: the second texel's address does not wait for the first step's adds.
     if constexpr (O == pixelop::tmap) {
+#if SHOWCASE_SSE2
+        if (count == 16) {
+            // A whole run: four texel addresses at once, u and v of four neighbouring pixels side by side.
+            const uint32_t su = uint32_t(du), sv = uint32_t(dv);
+            __m128i uu = _mm_setr_epi32(int(U), int(U + su), int(U + 2 * su), int(U + 3 * su));
+            __m128i vv = _mm_setr_epi32(int(V), int(V + sv), int(V + 2 * sv), int(V + 3 * sv));
+            const __m128i du4 = _mm_set1_epi32(int(4 * su)), dv4 = _mm_set1_epi32(int(4 * sv));
+            const __m128i rowmask = _mm_set1_epi32(0xff00), colmask = _mm_set1_epi32(0xff);
+            for (int i = 0; i < 16; i += 4) {
+                const __m128i idx = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(vv, 8), rowmask),
+                                                 _mm_and_si128(_mm_srli_epi32(uu, 16), colmask));
+                const uint64_t a = uint64_t(_mm_cvtsi128_si64(idx));
+                const uint64_t b = uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(idx, idx)));
+                dst[i] = tex[uint32_t(a)];
+                dst[i + 1] = tex[a >> 32];
+                dst[i + 2] = tex[uint32_t(b)];
+                dst[i + 3] = tex[b >> 32];
+                uu = _mm_add_epi32(uu, du4);
+                vv = _mm_add_epi32(vv, dv4);
+            }
+            u = U + 16 * su;
+            v = V + 16 * sv;
+            return;
+        }
+#endif
         int i = 0;
         for (; i + 2 <= count; i += 2) {
             dst[i] = texel(tex, U, V);
@@ -166,6 +192,27 @@ template <pixelop O>
     }
 }
 
+// A span of 1 to 15 pixels wholly inside the row: two pixels a step after an odd first one.
+[[gnu::always_inline]] inline void shortspan(uint32_t *p, int n, uint32_t U, uint32_t V, uint32_t du,
+                                             uint32_t dv, const uint32_t *tex) {
+    if (n & 1) {
+        *p++ = texel(tex, U, V);
+        U += du;
+        V += dv;
+    }
+    uint32_t *const end = p + (n & ~1);
+    uint32_t U1 = U + du, V1 = V + dv;
+    const uint32_t du2 = 2 * du, dv2 = 2 * dv;
+    for (; p < end; p += 2) {
+        p[0] = texel(tex, U, V);
+        p[1] = texel(tex, U1, V1);
+        U += du2;
+        V += dv2;
+        U1 += du2;
+        V1 += dv2;
+    }
+}
+
 // 1 / n for the tail runs of 1 to 15 pixels.
 const float RECIPROCALS[16] = {0.0f,         1.0f / 1.0f,  1.0f / 2.0f,  1.0f / 3.0f,
                                1.0f / 4.0f,  1.0f / 5.0f,  1.0f / 6.0f,  1.0f / 7.0f,
@@ -256,15 +303,14 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
     // it runs while the previous row's pixels are drawn.
     struct rowstart {
         int xl, xr;
-        float Ws, UWs, VWs, C[3];
-        v4 q;
+        v4 E; // u/z, v/z and 1/z at the span's start
+        v4 q; // u and v at the start and at the end
+        float C[3];
     };
     auto capture = [&](rowstart &r) {
         r.xl = leftx >> 16;
         r.xr = rightx >> 16;
-        r.UWs = L.E[0];
-        r.VWs = L.E[1];
-        r.Ws = L.E[2];
+        r.E = L.E;
         if constexpr (G)
             for (int j = 0; j < 3; j++) r.C[j] = L.C[j];
         const float mend = float(r.xr - r.xl);
@@ -287,75 +333,83 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
             capture(next);
         }
 
-        const int xl = cur.xl, xr = cur.xr;
-        if (xr > xl && xr > 0 && xl < RENDERWIDTH) {
-            uint32_t *line = reinterpret_cast<uint32_t *>(rowaddr);
-            const v4 q = cur.q;
-            if constexpr (G) {
-                for (int j = 0; j < 3; j++) s.col.w[j] = uint16_t(ceil16(cur.C[j] * 128.0f));
+        const int xl = cur.xl, xr = cur.xr, n = xr - xl;
+        if (n <= 0 || xr <= 0 || xl >= RENDERWIDTH) continue;
+        uint32_t *line = reinterpret_cast<uint32_t *>(rowaddr);
+        const v4 q = cur.q;
+        if constexpr (G) {
+            for (int j = 0; j < 3; j++) s.col.w[j] = uint16_t(ceil16(cur.C[j] * 128.0f));
 #if SHOWCASE_SSE2
-                if constexpr (O == pixelop::gouraud) {
-                    s.col.cw = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s.col.w));
-                    s.col.step = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s.col.d));
-                }
+            if constexpr (O == pixelop::gouraud) {
+                s.col.cw = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s.col.w));
+                s.col.step = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s.col.d));
+            }
 #endif
+        }
+        if (n < 16) {
+            // Most spans are a single run shorter than 16 pixels: its start texel and both steps come
+            // from one packed conversion.
+            const v4 steps = (q - __builtin_shuffle(q, i4{0, 1, 0, 1})) * RECIPROCALS[n];
+            // Through memory: four loads are cheaper than taking the lanes out one by one.
+            const i4 cv = ceil4(__builtin_shuffle(q, steps, i4{0, 1, 6, 7}) * 65536.0f);
+            alignas(16) int32_t c[4];
+            std::memcpy(c, &cv, sizeof c);
+            uint32_t U = uint32_t(c[0]), V = uint32_t(c[1]);
+            if constexpr (O == pixelop::tmap) {
+                if (unsigned(xl) <= unsigned(RENDERWIDTH - n)) {
+                    shortspan(line + xl, n, U, V, uint32_t(c[2]), uint32_t(c[3]), s.tex);
+                    continue;
+                }
             }
-            if (xr - xl < 16) {
-                // Most spans are a single run shorter than 16 pixels: its start texel and both steps
-                // come from one packed conversion.
-                const v4 steps = (q - __builtin_shuffle(q, i4{0, 1, 0, 1})) * RECIPROCALS[xr - xl];
-                const i4 c = ceil4(__builtin_shuffle(q, steps, i4{0, 1, 6, 7}) * 65536.0f);
-                uint32_t U = uint32_t(c[0]), V = uint32_t(c[1]);
-                run<O>(line, xl, xr - xl, U, V, c[2], c[3], s);
-                continue;
-            }
-            const float Ws = cur.Ws, UWs = cur.UWs, VWs = cur.VWs;
-            float u = q[0], v = q[1];
-            uint32_t U = uint32_t(ceil32(u * 65536.0f)), V = uint32_t(ceil32(v * 65536.0f));
-            int x = xl;
-            int remaining = xr - xl;
-            int k = 0;
-            const float step16 = 16.0f * dwdx;
-            float wnext = Ws + step16;
-            if (xl < -16) {
-                // Only garbage coordinates start a span this far left: begin at the run that reaches
-                // column 0, with u and v taken afresh there, instead of walking the invisible runs.
-                k = -xl / 16;
-                const float m = float(16 * k);
-                const float wk = m * dwdx + Ws;
-                u = (m * duwdx + UWs) / wk;
-                v = (m * dvwdx + VWs) / wk;
-                U = uint32_t(ceil32(u * 65536.0f));
-                V = uint32_t(ceil32(v * 65536.0f));
-                wnext = wk + step16;
-                x += 16 * k;
-                remaining -= 16 * k;
-                if constexpr (G) advancecolour<O>(s.col, 16 * k);
-            }
-            float inv = remaining >= 16 ? 1.0f / wnext : 0.0f;
-            while (remaining >= 16) {
-                const float m = float(16 * (k + 1));
-                const float u2 = (UWs + m * duwdx) * inv;
-                const float v2 = (VWs + m * dvwdx) * inv;
-                const int32_t du = ceil32((u2 - u) * 0.0625f * 65536.0f);
-                const int32_t dv = ceil32((v2 - v) * 0.0625f * 65536.0f);
-                wnext = wnext + step16;
-                if (remaining >= 32) inv = 1.0f / wnext; // only a further full run uses it
-                run<O>(line, x, 16, U, V, du, dv, s);
-                u = u2;
-                v = v2;
-                k++;
-                remaining -= 16;
-                x += 16;
-                if (x >= RENDERWIDTH) break; // the rest of the span lies right of the area
-            }
-            if (remaining > 0 && x < RENDERWIDTH) {
-                const float invn = RECIPROCALS[remaining];
-                const float u2 = q[2], v2 = q[3];
-                const int32_t du = ceil32((u2 - u) * invn * 65536.0f);
-                const int32_t dv = ceil32((v2 - v) * invn * 65536.0f);
-                run<O>(line, x, remaining, U, V, du, dv, s);
-            }
+            run<O>(line, xl, n, U, V, c[2], c[3], s);
+            continue;
+        }
+        const float Ws = cur.E[2], UWs = cur.E[0], VWs = cur.E[1];
+        float u = q[0], v = q[1];
+        uint32_t U = uint32_t(ceil32(u * 65536.0f)), V = uint32_t(ceil32(v * 65536.0f));
+        int x = xl;
+        int remaining = n;
+        int k = 0;
+        const float step16 = 16.0f * dwdx;
+        float wnext = Ws + step16;
+        if (xl < -16) {
+            // Only garbage coordinates start a span this far left: begin at the run that reaches
+            // column 0, with u and v taken afresh there, instead of walking the invisible runs.
+            k = -xl / 16;
+            const float m = float(16 * k);
+            const float wk = m * dwdx + Ws;
+            u = (m * duwdx + UWs) / wk;
+            v = (m * dvwdx + VWs) / wk;
+            U = uint32_t(ceil32(u * 65536.0f));
+            V = uint32_t(ceil32(v * 65536.0f));
+            wnext = wk + step16;
+            x += 16 * k;
+            remaining -= 16 * k;
+            if constexpr (G) advancecolour<O>(s.col, 16 * k);
+        }
+        float inv = remaining >= 16 ? 1.0f / wnext : 0.0f;
+        while (remaining >= 16) {
+            const float m = float(16 * (k + 1));
+            const float u2 = (UWs + m * duwdx) * inv;
+            const float v2 = (VWs + m * dvwdx) * inv;
+            const int32_t du = ceil32((u2 - u) * 0.0625f * 65536.0f);
+            const int32_t dv = ceil32((v2 - v) * 0.0625f * 65536.0f);
+            wnext = wnext + step16;
+            if (remaining >= 32) inv = 1.0f / wnext; // only a further full run uses it
+            run<O>(line, x, 16, U, V, du, dv, s);
+            u = u2;
+            v = v2;
+            k++;
+            remaining -= 16;
+            x += 16;
+            if (x >= RENDERWIDTH) break; // the rest of the span lies right of the area
+        }
+        if (remaining > 0 && x < RENDERWIDTH) {
+            const float invn = RECIPROCALS[remaining];
+            const float u2 = q[2], v2 = q[3];
+            const int32_t du = ceil32((u2 - u) * invn * 65536.0f);
+            const int32_t dv = ceil32((v2 - v) * invn * 65536.0f);
+            run<O>(line, x, remaining, U, V, du, dv, s);
         }
     }
 }
