@@ -286,7 +286,10 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
 
     const float dwdx = t->dwdx, duwdx = t->duwdx, dvwdx = t->dvwdx;
     const v4 dEdx = {duwdx, dvwdx, dwdx, 0.0f};
+    // The first row at which either edge ends: one test a row instead of two.
+    int switchat = std::min(endl, endr);
     auto switchedges = [&](int r) __attribute__((always_inline)) {
+        if (r < switchat) return;
         if (r >= endr) {
             b = (b + 1) % 3;
             re = (re + 1) % 3;
@@ -297,6 +300,7 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
             le = (a + 2) % 3;
             startleft(float(t->vrow[a]) - t->vy[a]);
         }
+        switchat = std::min(endl, endr);
     };
     // What a row's span starts from. The start and end texel coordinates come from one packed division
     // (each lane the same correctly rounded quotient as a single division), taken a row ahead so that
@@ -334,7 +338,9 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
         }
 
         const int xl = cur.xl, xr = cur.xr, n = xr - xl;
-        if (n <= 0 || xr <= 0 || xl >= RENDERWIDTH) continue;
+        if (n <= 0) continue;
+        const bool inside = unsigned(xl) <= unsigned(RENDERWIDTH - n);
+        if (!inside && (xr <= 0 || xl >= RENDERWIDTH)) continue;
         uint32_t *line = reinterpret_cast<uint32_t *>(rowaddr);
         const v4 q = cur.q;
         if constexpr (G) {
@@ -356,7 +362,7 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
             std::memcpy(c, &cv, sizeof c);
             uint32_t U = uint32_t(c[0]), V = uint32_t(c[1]);
             if constexpr (O == pixelop::tmap) {
-                if (unsigned(xl) <= unsigned(RENDERWIDTH - n)) {
+                if (inside) {
                     shortspan(line + xl, n, U, V, uint32_t(c[2]), uint32_t(c[3]), s.tex);
                     continue;
                 }
