@@ -63,6 +63,36 @@ template <pixelop O> inline void advancecolour(colourwords &c, int k) {
 #endif
 }
 
+#if SHOWCASE_SSE2
+// A whole run of 16 pixels walks four texel addresses at once: u and v of four neighbouring pixels side
+// by side, each lane stepped as the scalar loop steps it.
+struct quadwalk {
+    __m128i uu, vv, du4, dv4;
+    quadwalk(uint32_t U, uint32_t V, uint32_t du, uint32_t dv)
+        : uu(_mm_setr_epi32(int(U), int(U + du), int(U + 2 * du), int(U + 3 * du))),
+          vv(_mm_setr_epi32(int(V), int(V + dv), int(V + 2 * dv), int(V + 3 * dv))),
+          du4(_mm_set1_epi32(int(4 * du))), dv4(_mm_set1_epi32(int(4 * dv))) {}
+    // The four texels' addresses, as two pairs of 32-bit indices; then one step of four pixels.
+    [[gnu::always_inline]] void next(uint64_t &a, uint64_t &b) {
+        const __m128i idx = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(vv, 8), _mm_set1_epi32(0xff00)),
+                                         _mm_and_si128(_mm_srli_epi32(uu, 16), _mm_set1_epi32(0xff)));
+        a = uint64_t(_mm_cvtsi128_si64(idx));
+        b = uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(idx, idx)));
+        uu = _mm_add_epi32(uu, du4);
+        vv = _mm_add_epi32(vv, dv4);
+    }
+    // The four texels side by side.
+    [[gnu::always_inline]] __m128i texels(const uint32_t *tex) {
+        uint64_t a, b;
+        next(a, b);
+        return _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_cvtsi32_si128(int(tex[uint32_t(a)])),
+                                                     _mm_cvtsi32_si128(int(tex[a >> 32]))),
+                                  _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(tex[uint32_t(b)])),
+                                                     _mm_cvtsi32_si128(int(tex[b >> 32]))));
+    }
+};
+#endif
+
 // Draws count pixels of one run at dst, stepping u and v (and the colour).
 template <pixelop O>
 [[gnu::always_inline]] inline void drawpixels(uint32_t *dst, int count, uint32_t &u, uint32_t &v, int32_t du,
@@ -73,26 +103,17 @@ template <pixelop O>
     if constexpr (O == pixelop::tmap) {
 #if SHOWCASE_SSE2
         if (count == 16) {
-            // A whole run: four texel addresses at once, u and v of four neighbouring pixels side by side.
-            const uint32_t su = uint32_t(du), sv = uint32_t(dv);
-            __m128i uu = _mm_setr_epi32(int(U), int(U + su), int(U + 2 * su), int(U + 3 * su));
-            __m128i vv = _mm_setr_epi32(int(V), int(V + sv), int(V + 2 * sv), int(V + 3 * sv));
-            const __m128i du4 = _mm_set1_epi32(int(4 * su)), dv4 = _mm_set1_epi32(int(4 * sv));
-            const __m128i rowmask = _mm_set1_epi32(0xff00), colmask = _mm_set1_epi32(0xff);
+            quadwalk w(U, V, uint32_t(du), uint32_t(dv));
             for (int i = 0; i < 16; i += 4) {
-                const __m128i idx = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(vv, 8), rowmask),
-                                                 _mm_and_si128(_mm_srli_epi32(uu, 16), colmask));
-                const uint64_t a = uint64_t(_mm_cvtsi128_si64(idx));
-                const uint64_t b = uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(idx, idx)));
+                uint64_t a, b;
+                w.next(a, b);
                 dst[i] = tex[uint32_t(a)];
                 dst[i + 1] = tex[a >> 32];
                 dst[i + 2] = tex[uint32_t(b)];
                 dst[i + 3] = tex[b >> 32];
-                uu = _mm_add_epi32(uu, du4);
-                vv = _mm_add_epi32(vv, dv4);
             }
-            u = U + 16 * su;
-            v = V + 16 * sv;
+            u = U + 16 * uint32_t(du);
+            v = V + 16 * uint32_t(dv);
             return;
         }
 #endif
@@ -110,6 +131,20 @@ template <pixelop O>
         }
     } else if constexpr (O == pixelop::trans) {
         int i = 0;
+#if SHOWCASE_SSE2
+        if (count >= 4) {
+            quadwalk w(U, V, uint32_t(du), uint32_t(dv));
+            const __m128i half = _mm_set1_epi32(0x7f7f7f);
+            for (; i + 4 <= count; i += 4) {
+                __m128i *p = reinterpret_cast<__m128i *>(dst + i);
+                const __m128i d = _mm_srli_epi32(_mm_loadu_si128(p), 1);
+                const __m128i t = _mm_srli_epi32(w.texels(tex), 1);
+                _mm_storeu_si128(p, _mm_add_epi32(_mm_and_si128(t, half), _mm_and_si128(d, half)));
+            }
+            U += uint32_t(i) * uint32_t(du);
+            V += uint32_t(i) * uint32_t(dv);
+        }
+#endif
         for (; i + 2 <= count; i += 2) {
             dst[i] = halfsum(texel(tex, U, V), dst[i]);
             dst[i + 1] = halfsum(texel(tex, U + uint32_t(du), V + uint32_t(dv)), dst[i + 1]);
@@ -131,11 +166,29 @@ template <pixelop O>
         }
     } else {
 #if SHOWCASE_SSE2
+        int i = 0;
+        if (count >= 4) {
+            // Four pixels at a time: their colour words in two registers, two pixels each.
+            quadwalk w(U, V, uint32_t(du), uint32_t(dv));
+            const __m128i step = s.col.step, step2 = _mm_add_epi16(step, step);
+            const __m128i step4 =
+                _mm_unpacklo_epi64(_mm_add_epi16(step2, step2), _mm_add_epi16(step2, step2));
+            __m128i lo = _mm_unpacklo_epi64(s.col.cw, _mm_add_epi16(s.col.cw, step));
+            __m128i hi = _mm_add_epi16(lo, _mm_unpacklo_epi64(step2, step2));
+            for (; i + 4 <= count; i += 4) {
+                const __m128i c = _mm_packus_epi16(_mm_srai_epi16(lo, 7), _mm_srai_epi16(hi, 7));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_adds_epu8(w.texels(tex), c));
+                lo = _mm_add_epi16(lo, step4);
+                hi = _mm_add_epi16(hi, step4);
+            }
+            s.col.cw = _mm_move_epi64(lo);
+            U += uint32_t(i) * uint32_t(du);
+            V += uint32_t(i) * uint32_t(dv);
+        }
         // Two pixels at a time: the colour words of pixel i and i + 1 side by side in one register.
         __m128i cw = s.col.cw;
         const __m128i step2 = _mm_add_epi16(s.col.step, s.col.step);
         __m128i pair = _mm_unpacklo_epi64(cw, _mm_add_epi16(cw, s.col.step));
-        int i = 0;
         for (; i + 2 <= count; i += 2) {
             const uint32_t t0 = texel(tex, U, V);
             const uint32_t t1 = texel(tex, U + uint32_t(du), V + uint32_t(dv));
@@ -213,11 +266,75 @@ template <pixelop O>
     }
 }
 
+// A short span of the texture mapper that reaches past either side of the area, out of line for the
+// same reason as longspan.
+template <pixelop O>
+[[gnu::noinline]] void clippedrun(uint32_t *row, int x, int count, uint32_t u, uint32_t v, int32_t du,
+                                  int32_t dv, rowstate<O> &s) {
+    run<O>(row, x, count, u, v, du, dv, s);
+}
+
 // 1 / n for the tail runs of 1 to 15 pixels.
 const float RECIPROCALS[16] = {0.0f,         1.0f / 1.0f,  1.0f / 2.0f,  1.0f / 3.0f,
                                1.0f / 4.0f,  1.0f / 5.0f,  1.0f / 6.0f,  1.0f / 7.0f,
                                1.0f / 8.0f,  1.0f / 9.0f,  1.0f / 10.0f, 1.0f / 11.0f,
                                1.0f / 12.0f, 1.0f / 13.0f, 1.0f / 14.0f, 1.0f / 15.0f};
+
+// A span of 16 pixels or more: whole runs of 16 with one division each, then the tail run. Out of
+// line, so that the loop over rows keeps its values in registers for the short spans that most rows
+// have.
+template <pixelop O>
+[[gnu::noinline]] void longspan(uint32_t *line, int xl, int n, v4 E, v4 q, v4 dEdx, rowstate<O> &s) {
+    constexpr bool G = O == pixelop::gouraud || O == pixelop::gouraudplain;
+    const float duwdx = dEdx[0], dvwdx = dEdx[1], dwdx = dEdx[2];
+    const float Ws = E[2], UWs = E[0], VWs = E[1];
+    float u = q[0], v = q[1];
+    uint32_t U = uint32_t(ceil32(u * 65536.0f)), V = uint32_t(ceil32(v * 65536.0f));
+    int x = xl;
+    int remaining = n;
+    int k = 0;
+    const float step16 = 16.0f * dwdx;
+    float wnext = Ws + step16;
+    if (xl < -16) {
+        // Only garbage coordinates start a span this far left: begin at the run that reaches
+        // column 0, with u and v taken afresh there, instead of walking the invisible runs.
+        k = -xl / 16;
+        const float m = float(16 * k);
+        const float wk = m * dwdx + Ws;
+        u = (m * duwdx + UWs) / wk;
+        v = (m * dvwdx + VWs) / wk;
+        U = uint32_t(ceil32(u * 65536.0f));
+        V = uint32_t(ceil32(v * 65536.0f));
+        wnext = wk + step16;
+        x += 16 * k;
+        remaining -= 16 * k;
+        if constexpr (G) advancecolour<O>(s.col, 16 * k);
+    }
+    float inv = remaining >= 16 ? 1.0f / wnext : 0.0f;
+    while (remaining >= 16) {
+        const float m = float(16 * (k + 1));
+        const float u2 = (UWs + m * duwdx) * inv;
+        const float v2 = (VWs + m * dvwdx) * inv;
+        const int32_t du = ceil32((u2 - u) * 0.0625f * 65536.0f);
+        const int32_t dv = ceil32((v2 - v) * 0.0625f * 65536.0f);
+        wnext = wnext + step16;
+        if (remaining >= 32) inv = 1.0f / wnext; // only a further full run uses it
+        run<O>(line, x, 16, U, V, du, dv, s);
+        u = u2;
+        v = v2;
+        k++;
+        remaining -= 16;
+        x += 16;
+        if (x >= RENDERWIDTH) break; // the rest of the span lies right of the area
+    }
+    if (remaining > 0 && x < RENDERWIDTH) {
+        const float invn = RECIPROCALS[remaining];
+        const float u2 = q[2], v2 = q[3];
+        const int32_t du = ceil32((u2 - u) * invn * 65536.0f);
+        const int32_t dv = ceil32((v2 - v) * invn * 65536.0f);
+        run<O>(line, x, remaining, U, V, du, dv, s);
+    }
+}
 
 // The left edge's interpolated values: u/z, v/z and 1/z side by side (the fourth lane unused), so that a
 // row's step and its span's end values are single packed operations, each lane the same as one float.
@@ -367,56 +484,13 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
                     continue;
                 }
             }
-            run<O>(line, xl, n, U, V, c[2], c[3], s);
+            if constexpr (O == pixelop::tmap)
+                clippedrun<O>(line, xl, n, U, V, c[2], c[3], s);
+            else
+                run<O>(line, xl, n, U, V, c[2], c[3], s);
             continue;
         }
-        const float Ws = cur.E[2], UWs = cur.E[0], VWs = cur.E[1];
-        float u = q[0], v = q[1];
-        uint32_t U = uint32_t(ceil32(u * 65536.0f)), V = uint32_t(ceil32(v * 65536.0f));
-        int x = xl;
-        int remaining = n;
-        int k = 0;
-        const float step16 = 16.0f * dwdx;
-        float wnext = Ws + step16;
-        if (xl < -16) {
-            // Only garbage coordinates start a span this far left: begin at the run that reaches
-            // column 0, with u and v taken afresh there, instead of walking the invisible runs.
-            k = -xl / 16;
-            const float m = float(16 * k);
-            const float wk = m * dwdx + Ws;
-            u = (m * duwdx + UWs) / wk;
-            v = (m * dvwdx + VWs) / wk;
-            U = uint32_t(ceil32(u * 65536.0f));
-            V = uint32_t(ceil32(v * 65536.0f));
-            wnext = wk + step16;
-            x += 16 * k;
-            remaining -= 16 * k;
-            if constexpr (G) advancecolour<O>(s.col, 16 * k);
-        }
-        float inv = remaining >= 16 ? 1.0f / wnext : 0.0f;
-        while (remaining >= 16) {
-            const float m = float(16 * (k + 1));
-            const float u2 = (UWs + m * duwdx) * inv;
-            const float v2 = (VWs + m * dvwdx) * inv;
-            const int32_t du = ceil32((u2 - u) * 0.0625f * 65536.0f);
-            const int32_t dv = ceil32((v2 - v) * 0.0625f * 65536.0f);
-            wnext = wnext + step16;
-            if (remaining >= 32) inv = 1.0f / wnext; // only a further full run uses it
-            run<O>(line, x, 16, U, V, du, dv, s);
-            u = u2;
-            v = v2;
-            k++;
-            remaining -= 16;
-            x += 16;
-            if (x >= RENDERWIDTH) break; // the rest of the span lies right of the area
-        }
-        if (remaining > 0 && x < RENDERWIDTH) {
-            const float invn = RECIPROCALS[remaining];
-            const float u2 = q[2], v2 = q[3];
-            const int32_t du = ceil32((u2 - u) * invn * 65536.0f);
-            const int32_t dv = ceil32((v2 - v) * invn * 65536.0f);
-            run<O>(line, x, remaining, U, V, du, dv, s);
-        }
+        longspan<O>(line, xl, n, cur.E, q, dEdx, s);
     }
 }
 
