@@ -22,21 +22,23 @@ template <class T, class V> inline void store3(T (&field)[3], V lanes) {
 }
 
 // After projection the third float of a vertex is w = 1/z.
-template <bool G, class P> textmapclip *setup(P p[3], textmapclip *t) {
-    if (p[0].y >= p[1].y) std::swap(p[0], p[1]);
-    if (p[0].y >= p[2].y) std::swap(p[0], p[2]);
+template <bool G, class P> textmapclip *setup(P in[3], textmapclip *t) {
+    // The vertices are put in order by exchanging pointers to them; the array takes the order at the end.
+    const P *p[3] = {&in[0], &in[1], &in[2]};
+    if (p[0]->y >= p[1]->y) std::swap(p[0], p[1]);
+    if (p[0]->y >= p[2]->y) std::swap(p[0], p[2]);
     // Both slopes from one division (the unused lanes divide 0 by 1).
-    const v4 slopes =
-        v4{p[1].x - p[0].x, p[2].x - p[0].x, 0.0f, 0.0f} / v4{p[1].y - p[0].y, p[2].y - p[0].y, 1.0f, 1.0f};
+    const v4 slopes = v4{p[1]->x - p[0]->x, p[2]->x - p[0]->x, 0.0f, 0.0f} /
+                      v4{p[1]->y - p[0]->y, p[2]->y - p[0]->y, 1.0f, 1.0f};
     if (slopes[1] > slopes[0]) std::swap(p[1], p[2]);
-    const int bi = p[1].y >= p[2].y ? 1 : 2;
-    const P &p0 = p[0], &pb = p[bi], &pm = p[3 - bi];
+    const int bi = p[1]->y >= p[2]->y ? 1 : 2;
+    const P &p0 = *p[0], &pb = *p[bi], &pm = *p[3 - bi];
 
     // Each vertex's values side by side (lane k: vertex k; the fourth lane unused), so that the per-vertex
     // and per-edge values are single packed operations, each lane the same arithmetic as one float.
-    const v4 X = {p[0].x, p[1].x, p[2].x, 0.0f}, Y = {p[0].y, p[1].y, p[2].y, 0.0f};
-    const v4 Z = {p[0].z, p[1].z, p[2].z, 0.0f};
-    const v4 UW = v4{p[0].u, p[1].u, p[2].u, 0.0f} * Z, VW = v4{p[0].v, p[1].v, p[2].v, 0.0f} * Z;
+    const v4 X = {p[0]->x, p[1]->x, p[2]->x, 0.0f}, Y = {p[0]->y, p[1]->y, p[2]->y, 0.0f};
+    const v4 Z = {p[0]->z, p[1]->z, p[2]->z, 0.0f};
+    const v4 UW = v4{p[0]->u, p[1]->u, p[2]->u, 0.0f} * Z, VW = v4{p[0]->v, p[1]->v, p[2]->v, 0.0f} * Z;
     // The next vertex's values: edge e runs from vertex e to vertex e + 1.
     auto next = [](v4 a) { return __builtin_shuffle(a, i4{1, 2, 0, 3}); };
 
@@ -89,9 +91,18 @@ template <bool G, class P> textmapclip *setup(P p[3], textmapclip *t) {
     store3(t->vw, VW);
     if constexpr (G)
         for (int k = 0; k < 3; k++)
-            for (int c = 0; c < 3; c++) t->col[k][c] = colour(p[k], c);
+            for (int c = 0; c < 3; c++) t->col[k][c] = colour(*p[k], c);
     t->lastrow = vrow[bi];
-    if (p[1].y == p[0].y && p[2].y == p[1].y) return nullptr;
+    const P v0 = *p[0], v1 = *p[1], v2 = *p[2];
+    auto reorder = [&] {
+        in[0] = v0;
+        in[1] = v1;
+        in[2] = v2;
+    };
+    if (p[1]->y == p[0]->y && p[2]->y == p[1]->y) {
+        reorder();
+        return nullptr;
+    }
 
     store3(t->edgedx, ceil4((next(X) - X) * edgere * 65536.0f + 0.5f));
     store3(t->edgedw, (next(Z) - Z) * edgere);
@@ -99,7 +110,7 @@ template <bool G, class P> textmapclip *setup(P p[3], textmapclip *t) {
     store3(t->edgedvw, (next(VW) - VW) * edgere);
     if constexpr (G)
         for (int e = 0; e < 3; e++) {
-            const P &s = p[e], &q = p[(e + 1) % 3];
+            const P &s = *p[e], &q = *p[(e + 1) % 3];
             for (int c = 0; c < 3; c++) t->edgedcol[e][c] = (colour(q, c) - colour(s, c)) * edgere[e];
         }
 
@@ -109,6 +120,7 @@ template <bool G, class P> textmapclip *setup(P p[3], textmapclip *t) {
     else if (vrow[0] == vrow[2])
         t->flattop = -1;
     t->currow = vrow[0];
+    reorder();
     return t;
 }
 
