@@ -104,6 +104,29 @@ TEST(Raster, TransparentPixelsHalveBothAndClearTheTopByte) {
     EXPECT_EQ(f.at(5, 5), 0xffffffffu);
 }
 
+TEST(Raster, TransparentTrianglesHalveTheSameTexelsTheTextureMapperDraws) {
+    // Spans of every length, so that the runs drawn four pixels at a time and the pixel-by-pixel tails
+    // both meet a background that differs from pixel to pixel.
+    std::mt19937 rng(13);
+    std::uniform_real_distribution<float> X(-40, 360), Y(-30, 270), U(-300, 600), W(0.01f, 2);
+    for (int k = 0; k < 300; k++) {
+        td3point p[3];
+        for (auto &v : p) v = {X(rng), Y(rng), W(rng), U(rng), U(rng)};
+        textmapclip a{};
+        a.texture = const_cast<uint32_t *>(coords.data());
+        if (!calctmapdeltas(p, &a)) continue;
+        textmapclip b = a;
+        frame opaque, trans;
+        plottmaptri(&a, opaque.bytes()); // every texel of this texture is non-zero
+        for (uint32_t &px : trans.px) px = rng();
+        const std::vector<uint32_t> background = trans.px;
+        plottranstmaptri(&b, trans.bytes());
+        for (size_t i = 0; i < trans.px.size(); i++)
+            ASSERT_EQ(trans.px[i], opaque.px[i] ? transpixel(opaque.px[i], background[i]) : background[i])
+                << k << " pixel " << i;
+    }
+}
+
 TEST(Raster, GouraudPixelsAddTheClampedColourWithSaturation) {
     const uint16_t none[4] = {0, 0, 0, 0};
     EXPECT_EQ(gouraudpixel(0x00123456, none), 0x00123456u);
