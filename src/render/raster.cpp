@@ -266,6 +266,47 @@ template <pixelop O>
     }
 }
 
+#if SHOWCASE_SSE2
+// Four pixels of a span at once: texel addresses from u and v side by side.
+[[gnu::always_inline]] inline void quadstore(uint32_t *p, __m128i uu, __m128i vv, const uint32_t *tex) {
+    const __m128i idx = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(vv, 8), _mm_set1_epi32(0xff00)),
+                                     _mm_and_si128(_mm_srli_epi32(uu, 16), _mm_set1_epi32(0xff)));
+    const uint64_t a = uint64_t(_mm_cvtsi128_si64(idx));
+    const uint64_t b = uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(idx, idx)));
+    p[0] = tex[uint32_t(a)];
+    p[1] = tex[a >> 32];
+    p[2] = tex[uint32_t(b)];
+    p[3] = tex[b >> 32];
+}
+
+// A span of 4 to 15 pixels wholly inside the row, from its start u, v and steps du, dv side by side in
+// c: a fixed set of four-pixel groups, the last ones overlapping the first where the span is not a
+// multiple of four long. A pixel drawn twice gets the same texel twice, and no loop runs a count that
+// changes from row to row.
+[[gnu::always_inline]] inline void shortspanquads(uint32_t *p, int n, __m128i c, uint32_t su, uint32_t sv,
+                                                  const uint32_t *tex) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i du = _mm_shuffle_epi32(c, 0xaa), dv = _mm_shuffle_epi32(c, 0xff);
+    // Lane k: the start value plus k steps.
+    auto ramp = [&](__m128i start, __m128i d) {
+        return _mm_add_epi32(
+            start, _mm_add_epi32(_mm_unpacklo_epi32(zero, d), _mm_unpacklo_epi64(zero, _mm_add_epi32(d, d))));
+    };
+    const __m128i uu = ramp(_mm_shuffle_epi32(c, 0x00), du), vv = ramp(_mm_shuffle_epi32(c, 0x55), dv);
+    // The group ending at the span's last pixel starts n - 4 steps on.
+    const uint32_t back = uint32_t(n - 4);
+    const __m128i ue = _mm_add_epi32(uu, _mm_set1_epi32(int(back * su)));
+    const __m128i ve = _mm_add_epi32(vv, _mm_set1_epi32(int(back * sv)));
+    quadstore(p, uu, vv, tex);
+    quadstore(p + n - 4, ue, ve, tex);
+    if (n > 8) {
+        const __m128i du4 = _mm_slli_epi32(du, 2), dv4 = _mm_slli_epi32(dv, 2);
+        quadstore(p + 4, _mm_add_epi32(uu, du4), _mm_add_epi32(vv, dv4), tex);
+        quadstore(p + n - 8, _mm_sub_epi32(ue, du4), _mm_sub_epi32(ve, dv4), tex);
+    }
+}
+#endif
+
 // A short span of the texture mapper that reaches past either side of the area, out of line for the
 // same reason as longspan.
 template <pixelop O>
@@ -480,6 +521,12 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
             uint32_t U = uint32_t(c[0]), V = uint32_t(c[1]);
             if constexpr (O == pixelop::tmap) {
                 if (inside) {
+#if SHOWCASE_SSE2
+                    if (n >= 4) {
+                        shortspanquads(line + xl, n, __m128i(cv), uint32_t(c[2]), uint32_t(c[3]), s.tex);
+                        continue;
+                    }
+#endif
                     shortspan(line + xl, n, U, V, uint32_t(c[2]), uint32_t(c[3]), s.tex);
                     continue;
                 }
