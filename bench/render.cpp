@@ -168,14 +168,19 @@ struct scene {
     }
 };
 
-void BM_FrameOf2000Triangles(benchmark::State &state) {
+// The frame both frame benchmarks draw: two walls, each a little larger than the view at its depth,
+// about 1,000 triangles each.
+void framescene(scene &s) {
     if (!TRIBUFFER) inittribuffer();
     initplanes();
-    scene s;
-    // Two walls, each a little larger than the view at its depth: about 1,000 triangles each.
     s.wall(23, 22, 60.0f, 31.0f, 23.5f);
     s.wall(23, 22, 100.0f, 51.0f, 38.5f);
     s.finish();
+}
+
+void BM_FrameOf2000Triangles(benchmark::State &state) {
+    scene s;
+    framescene(s);
     unsigned char *screen = reinterpret_cast<unsigned char *>(screenbuf.data());
     // Rows and pixels of one frame, counted by drawing its records with a texture of no zero texels.
     whichtri = whichindex = 0;
@@ -202,12 +207,8 @@ void BM_FrameOf2000Triangles(benchmark::State &state) {
 
 // The same frame without drawing: camera, transform, culling, clipping, set-up and the sort.
 void BM_FramePassAndSortOnly(benchmark::State &state) {
-    if (!TRIBUFFER) inittribuffer();
-    initplanes();
     scene s;
-    s.wall(23, 22, 60.0f, 31.0f, 23.5f);
-    s.wall(23, 22, 100.0f, 51.0f, 38.5f);
-    s.finish();
+    framescene(s);
     for (auto _ : state) {
         whichtri = whichindex = 0;
         processworldcamera(s.w, nullptr, 0);

@@ -76,48 +76,52 @@ textmapclip *setup(gtd3point p[3], textmapclip *t) {
     return calcgtmapdeltas(p, t);
 }
 
+// Hands out a record for one projected triangle, with its sort key from the view-space depths, and lists
+// it when the set-up accepts it.
+template <class P> void queuetriangle(P v[3], float z0, float z1, float z2, const polyinfo &info) {
+    textmapclip *t = gettextmapclip();
+    t->depth = depthkey(z0, z1, z2);
+    t->draw = info.draw;
+    t->texture = info.texture;
+    if (setup(v, t)) sortedtri[whichindex++] = t;
+}
+
 template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Clip clip) {
-    P a[CLIPVERTS], b[CLIPVERTS];
-    float z[CLIPVERTS];
     const plane *planes[6] = {&voor, &achter, &boven, &onder, &links, &rechts};
-    a[0] = tri[0];
-    a[1] = tri[1];
-    a[2] = tri[2];
-    int n = 3;
-    P *src = a, *dst = b;
     // A face inside every plane passes each clip unchanged but for a rotation of its vertices by one;
     // six rotations of three vertices bring it back to its own order, so it skips the clips.
     // The test runs on the three vertices side by side, with the sign bits gathered over all planes.
-    const v4 vx = {a[0].x, a[1].x, a[2].x, -1.0f}, vy = {a[0].y, a[1].y, a[2].y, -1.0f},
-             vz = {a[0].z, a[1].z, a[2].z, -1.0f};
+    const v4 vx = {tri[0].x, tri[1].x, tri[2].x, -1.0f}, vy = {tri[0].y, tri[1].y, tri[2].y, -1.0f},
+             vz = {tri[0].z, tri[1].z, tri[2].z, -1.0f};
     i4 signs = {-1, -1, -1, -1};
     for (const plane *pl : planes) signs &= i4(pl->a * vx + pl->b * vy + pl->c * vz + pl->d);
-    const bool allinside = signs[0] < 0 && signs[1] < 0 && signs[2] < 0;
-    if (allinside) {
+    if (signs[0] < 0 && signs[1] < 0 && signs[2] < 0) {
         // Projection of the three vertices side by side, lane by lane the same arithmetic as project.
         const v4 w = 1.0f / vz;
         const v4 sx = vx * proj * w + xsize, sy = ysize - vy * proj * w;
-        textmapclip *t = gettextmapclip();
-        t->depth = depthkey(vz[0], vz[1], vz[2]);
-        t->draw = info.draw;
-        t->texture = info.texture;
         P v[3] = {tri[0], tri[1], tri[2]};
         for (int k = 0; k < 3; k++) {
             v[k].x = sx[k];
             v[k].y = sy[k];
             v[k].z = w[k];
         }
-        if (setup(v, t)) sortedtri[whichindex++] = t;
+        queuetriangle(v, vz[0], vz[1], vz[2], info);
         return;
     }
-    {
-        for (const plane *pl : planes) {
-            if (!clip(src, dst, n, *pl)) return;
-            n = d3outnumverts;
-            P *t = src;
-            src = dst;
-            dst = t;
-        }
+
+    P a[CLIPVERTS], b[CLIPVERTS];
+    float z[CLIPVERTS];
+    a[0] = tri[0];
+    a[1] = tri[1];
+    a[2] = tri[2];
+    int n = 3;
+    P *src = a, *dst = b;
+    for (const plane *pl : planes) {
+        if (!clip(src, dst, n, *pl)) return;
+        n = d3outnumverts;
+        P *t = src;
+        src = dst;
+        dst = t;
     }
     if (n < 3) return;
     for (int k = 0; k < n; k++) {
@@ -129,12 +133,8 @@ template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Cli
     const int count = cutears(n, tris);
     for (int k = 0; k < count; k++) {
         const int i0 = tris[k][0], i1 = tris[k][1], i2 = tris[k][2];
-        textmapclip *t = gettextmapclip();
-        t->depth = depthkey(z[i0], z[i1], z[i2]);
-        t->draw = info.draw;
-        t->texture = info.texture;
         P v[3] = {src[i0], src[i1], src[i2]};
-        if (setup(v, t)) sortedtri[whichindex++] = t;
+        queuetriangle(v, z[i0], z[i1], z[i2], info);
     }
 }
 
