@@ -14,6 +14,7 @@
 #include "platform/capture.h"
 #include "platform/platform.h"
 #include "platform/screen.h"
+#include "platform/signals.h"
 
 PlatformOptions platformoptions;
 
@@ -73,9 +74,27 @@ void sleepuntiltick(long tick) {
     }
 }
 
+MSG &queued(int i) {
+    return ps.queue[(ps.head + i) % QUEUESIZE];
+}
+
+// The destroy and quit messages are the way out: never dropped.
+bool droppable(unsigned message) {
+    return message != WM_DESTROY && message != WM_QUIT;
+}
+
+// A full queue drops the newest key or repaint (a held key piles up repeats while the menu turns). The
+// destroy and quit messages always get in: they take the place of the newest key or repaint.
 void post(const MSG &m) {
-    if (ps.count == QUEUESIZE) return; // a full queue drops the newest, as a system queue would
-    ps.queue[(ps.head + ps.count) % QUEUESIZE] = m;
+    if (ps.count == QUEUESIZE) {
+        if (droppable(m.message)) return;
+        int i = ps.count - 1;
+        while (i >= 0 && !droppable(queued(i).message)) i--;
+        if (i < 0) return; // a queue of nothing but ways out
+        for (; i + 1 < ps.count; i++) queued(i) = queued(i + 1);
+        ps.count--;
+    }
+    queued(ps.count) = m;
     ps.count++;
 }
 
@@ -103,9 +122,15 @@ int vkfromsdl(SDL_Keycode k) {
     }
 }
 
+// The keys and repaints still waiting go with the window, as a destroyed window's messages do: the show
+// ends at once instead of first playing out every key that waited, and the destroy message always fits.
 void closewindow() {
     if (ps.windowgone) return;
     ps.windowgone = true;
+    int kept = 0;
+    for (int i = 0; i < ps.count; i++)
+        if (!droppable(queued(i).message)) queued(kept++) = queued(i);
+    ps.count = kept;
     post(MSG{nullptr, WM_DESTROY, 0, 0});
 }
 
@@ -196,6 +221,7 @@ void gatherevents() {
             break;
         }
     }
+    if (closesignals_taken()) closewindow(); // SIGTERM, SIGINT
     // Scripted keys whose time has come.
     const uint32_t now = GetTickCount();
     while (ps.nextkey < ps.script.size() && ps.script[ps.nextkey].ms <= now) {
@@ -275,6 +301,7 @@ bool platform_init(const PlatformOptions &o) {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
+    closesignals_catch();
     bool nodisplay = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0;
     const char *driver = nodisplay ? "" : SDL_GetCurrentVideoDriver();
     if (!o.headless && !nodisplay && driver &&
@@ -290,6 +317,7 @@ bool platform_init(const PlatformOptions &o) {
                      "    showcase-fs --headless --keys tour.keys --capture show.mp4\n"
                      "  or run 'make capture' in the source folder.\n",
                      SDL_GetError());
+        closesignals_release();
         return false;
     }
     if (!o.headless) SDL_InitSubSystem(SDL_INIT_AUDIO);
@@ -344,6 +372,7 @@ void platform_shutdown() {
     ps.window = nullptr;
     if (ps.started) SDL_Quit();
     ps.started = false;
+    closesignals_release();
 }
 
 long platform_shownframes() {
