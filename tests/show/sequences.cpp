@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -266,5 +267,18 @@ TEST_F(Sequences, ExitWithTheWindowClosedEndsAtEveryShortMean) {
         EXPECT_TRUE(seen.empty()) << mean << " ms";
         EXPECT_EQ(QUIT, 1);
         EXPECT_EQ(drainquits(), 1) << mean << " ms";
+    }
+}
+
+// Whatever a pass is given to move, a fade level moves: nothing measured, or nonsense, still ends a fade.
+TEST(FadeLevel, EveryPassMovesTheLevel) {
+    for (float by : {0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN()}) {
+        fadelevel up{1.0f}, down{250.0f};
+        int passes = 0;
+        for (; (up.level() < 250 || down.level() > 0) && passes < 100000; passes++) {
+            up.rise(by);
+            down.fall(by);
+        }
+        EXPECT_LE(passes, 250 * 16) << by;
     }
 }
