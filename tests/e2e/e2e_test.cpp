@@ -36,7 +36,9 @@ std::string slurp(const std::string &path) {
 }
 
 std::string scratch(const std::string &name) {
-    const std::string dir = (fs::temp_directory_path() / ("showcase-e2e-" + name)).string();
+    // One folder per run: test suites of several build trees may run at once.
+    const std::string dir =
+        (fs::temp_directory_path() / ("showcase-e2e-" + name + "-" + std::to_string(getpid()))).string();
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -211,6 +213,7 @@ TEST_P(Programs, TermAndInterruptEndARunningShowCleanly) {
         const int frames = countframes(cap);
         EXPECT_GE(frames, 40);
         EXPECT_EQ(wavframes(cap + "/audio.wav"), long(frames) * 800) << "signal " << sig;
+        if (!HasFailure()) fs::remove_all(dir);
     }
 }
 

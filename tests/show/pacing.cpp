@@ -51,6 +51,8 @@ TEST_F(DefaultShowPacing, LogosAndWhitesTakeTheirTimeAndTheCameraRunsToTheEnd) {
     EXPECT_GE(white.front().camframe, introw->numframes - 64);
     long atlast = 0;
     for (auto &p : white) atlast += p.camframe >= introw->numframes - 1;
+    std::printf("into the white: camera frames %d to %d, %ld passes at the last frame\n",
+                white.front().camframe, white.back().camframe, atlast);
     EXPECT_LE(atlast, 2) << "passes into the white that show the camera's last frame";
 
     // The exit: out into the white at 240 levels a second, the eye out of it at 120.
