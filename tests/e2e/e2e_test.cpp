@@ -35,12 +35,15 @@ std::string slurp(const std::string &path) {
     return s.str();
 }
 
+std::vector<std::string> scratches; // removed when the test that made them passes
+
 std::string scratch(const std::string &name) {
     // One folder per run: test suites of several build trees may run at once.
     const std::string dir =
         (fs::temp_directory_path() / ("showcase-e2e-" + name + "-" + std::to_string(getpid()))).string();
     fs::remove_all(dir);
     fs::create_directories(dir);
+    scratches.push_back(dir);
     return dir;
 }
 
@@ -85,6 +88,11 @@ class Programs : public ::testing::TestWithParam<const char *> {
   protected:
     void SetUp() override {
         if (!fs::exists(datadir() + "/gfx/intro.3DS")) GTEST_SKIP() << "no data tree in " << datadir();
+    }
+    void TearDown() override {
+        if (!HasFailure())
+            for (const std::string &dir : scratches) fs::remove_all(dir);
+        scratches.clear();
     }
 };
 
@@ -213,7 +221,6 @@ TEST_P(Programs, TermAndInterruptEndARunningShowCleanly) {
         const int frames = countframes(cap);
         EXPECT_GE(frames, 40);
         EXPECT_EQ(wavframes(cap + "/audio.wav"), long(frames) * 800) << "signal " << sig;
-        if (!HasFailure()) fs::remove_all(dir);
     }
 }
 
