@@ -1,4 +1,4 @@
-// The show's own screens: the two intro logos, the eye of the exit, the menu background, the gallery
+// The show's own screens: the eye of the exit, the menu background, the gallery
 // screen and its artists' bar, and the credits and greetings screens.
 #include "makers.h"
 #include "text.h"
@@ -6,71 +6,6 @@
 #include <algorithm>
 
 namespace mkdata {
-
-namespace {
-
-// Fills the covered part of a mask with a vertical ramp between y0 and y1.
-void paintgradient(Image &img, const Image &mask, const Ramp &ramp, float y0, float y1) {
-    for (int y = 0; y < img.h; ++y) {
-        const Rgb c = ramp.at((static_cast<float>(y) - y0) / (y1 - y0));
-        for (int x = 0; x < img.w; ++x) img.blend(x, y, c, mask.at(x, y).r);
-    }
-}
-
-void addglow(Image &img, const Image &mask, int radius, Rgb c) {
-    const Image soft = blur(mask, radius);
-    for (int y = 0; y < img.h; ++y)
-        for (int x = 0; x < img.w; ++x) img.add(x, y, c * soft.at(x, y).r);
-}
-
-} // namespace
-
-Image logozarn() {
-    // Drawn on black: the show adds the logo to the frame, so black is "nothing".
-    Image img(320, 240);
-    Image mask(320, 240);
-    textmask(mask, Font::SansBold, 90.0f, 160.0f, 146.0f, "ZARN", 0.5f, 4.0f);
-    addglow(img, mask, 9, hex(0xd0206a) * 1.6f);
-    paintgradient(img, mask, Ramp{{{0, hex(0xfff27a)}, {0.45f, hex(0xff9a1a)}, {1, hex(0xff2a6a)}}}, 80.0f,
-                  148.0f);
-    // A bright edge along the top of each letter.
-    Image shifted(320, 240);
-    for (int y = 1; y < 240; ++y)
-        for (int x = 0; x < 320; ++x) shifted.at(x, y).r = clamp01(mask.at(x, y).r - mask.at(x, y - 1).r);
-    paintmask(img, shifted, hex(0xffffe0), 0.8f);
-    Image sub(320, 240);
-    textmask(sub, Font::SansCondensedBold, 17.0f, 160.0f, 190.0f, "p r e s e n t s", 0.5f);
-    paintmask(img, sub, hex(0x40d0ff));
-    addglow(img, sub, 3, hex(0x1060ff) * 0.8f);
-    for (Rgb &p : img.px) p = {clamp01(p.r), clamp01(p.g), clamp01(p.b)};
-    return img;
-}
-
-Image logoveltor() {
-    Image img(320, 240);
-    Image mask(320, 240);
-    textmask(mask, Font::SerifBold, 64.0f, 160.0f, 132.0f, "VELTOR", 0.5f, 1.0f);
-    addglow(img, mask, 8, hex(0x2060ff) * 1.8f);
-    paintgradient(
-        img, mask,
-        Ramp{{{0, hex(0xe0ffff)}, {0.4f, hex(0x30e0ff)}, {0.75f, hex(0x2070ff)}, {1, hex(0xa040ff)}}}, 86.0f,
-        134.0f);
-    // A light streak through the middle of the word.
-    for (int y = 100; y < 124; ++y) {
-        const float k = std::exp(-std::pow((static_cast<float>(y) - 111.0f) / 2.2f, 2.0f));
-        for (int x = 0; x < 320; ++x) {
-            const float fx = std::fabs(static_cast<float>(x) - 160.0f) / 160.0f;
-            img.add(x, y, hex(0x80e0ff) * (k * (1.0f - fx) * (1.0f - fx) * 0.9f));
-        }
-    }
-    glowdisc(img, 160.0f, 111.0f, 40.0f, hex(0x6080ff) * 0.7f);
-    Image sub(320, 240);
-    textmask(sub, Font::Sans, 14.0f, 160.0f, 170.0f, "an art disk", 0.5f, 3.0f);
-    paintmask(img, sub, hex(0xff60d0));
-    addglow(img, sub, 3, hex(0xff2080) * 0.7f);
-    for (Rgb &p : img.px) p = {clamp01(p.r), clamp01(p.g), clamp01(p.b)};
-    return img;
-}
 
 Image eyepicture() {
     // A close-up of an eye: the last picture of the show, which comes out of white.
