@@ -3,6 +3,7 @@
 // the side signal against the middle, and the seam where the song loops back to its start.
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.hpp>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>

@@ -248,81 +248,93 @@ Image forest(int w, int h) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const float fy = static_cast<float>(y) / fh;
-            img.at(x, y) = mix(hex(0xb8c8c0), hex(0xe8ece0), smoothstep(0.0f, 0.7f, fy));
+            img.at(x, y) = mix(hex(0xb0c4bc), hex(0xeef0e2), smoothstep(0.0f, 0.65f, fy));
         }
-    glowdisc(img, fw * 0.72f, fh * 0.18f, fh * 0.5f, hex(0xfff0c0) * 0.35f);
+    const float sunx = fw * 0.72f, suny = fh * 0.16f;
+    glowdisc(img, sunx, suny, fh * 0.55f, hex(0xfff0c0) * 0.4f);
     Random r(31);
-    const int layers = 7;
+    const Rgb mist = hex(0xdce4da);
+    const int layers = 6;
     for (int l = 0; l < layers; ++l) {
         const float near = static_cast<float>(l) / static_cast<float>(layers - 1); // 0 far .. 1 near
-        const float base = fh * (0.42f + 0.5f * near * near);
-        const float scale = 0.25f + 1.5f * near * near; // tree size
-        // The hillside the trees stand on.
-        std::vector<float> top(static_cast<size_t>(w));
-        for (int x = 0; x < w; ++x)
-            top[static_cast<size_t>(x)] =
+        const float base = fh * (0.40f + 0.5f * near * near);
+        const float scale = 0.3f + 1.6f * near * near; // tree size
+        // Coverage of this row of trees (r) and which side of its tree a pixel is on (g, -1 .. 1), how far
+        // below the tip (b, as a part of the tree's height).
+        Image cov(w, h);
+        std::vector<float> ground(static_cast<size_t>(w));
+        for (int x = 0; x < w; ++x) {
+            ground[static_cast<size_t>(x)] =
                 base -
-                fh * 0.08f * (1.0f - near) * fbm(static_cast<float>(x) / fw * 3.0f, near * 7.0f, 4, 32);
-        // Firs: a narrow triangle each, with boughs jutting out in tiers.
-        std::vector<float> trees = top;
-        // For each column, the tree whose outline it shows: where across it (-1 left edge .. 1 right edge),
-        // and the height of its tip.
-        std::vector<float> side(static_cast<size_t>(w), 0.0f), crown(static_cast<size_t>(w), 0.0f);
-        const int count = static_cast<int>(fw / (14.0f * scale + 3.0f));
+                fh * 0.06f * (1.0f - near) * fbm(static_cast<float>(x) / fw * 3.0f, near * 7.0f, 4, 32);
+            for (int y = std::max(0, static_cast<int>(ground[static_cast<size_t>(x)])); y < h; ++y)
+                cov.at(x, y) = {1.0f, 0.0f, 1.0f};
+        }
+        // Firs: tiers of drooping boughs, each tier starting narrow under the one above and widening as
+        // it hangs down; the trees stand apart enough for the mist to show between them.
+        const int count = static_cast<int>(fw / (30.0f * scale + 6.0f));
         for (int i = 0; i < count; ++i) {
-            const float cx = r.range(-20.0f, fw + 20.0f);
-            const float th = fh * scale * r.range(0.12f, 0.22f);
-            const float halfw = th * r.range(0.16f, 0.22f);
-            const float foot = top[static_cast<size_t>(std::clamp(static_cast<int>(cx), 0, w - 1))];
-            const float tiers = r.range(7.0f, 11.0f);
-            for (int x = static_cast<int>(cx - halfw - 2); x <= static_cast<int>(cx + halfw + 2); ++x) {
-                if (x < 0 || x >= w) continue;
-                const float off = std::fabs(static_cast<float>(x) + 0.5f - cx) / halfw; // 0 centre .. 1 edge
-                // Height of the tree's outline above its foot at this offset, notched by the tiers.
-                const float up = th * (1.0f - off);
-                const float notch = th / tiers * 0.5f * (0.5f + 0.5f * std::sin(up / th * tiers * 6.2832f));
-                const float y = foot - std::max(0.0f, up - notch * off * 2.0f);
-                float &t = trees[static_cast<size_t>(x)];
-                if (y < t) {
-                    t = y;
-                    side[static_cast<size_t>(x)] = (static_cast<float>(x) + 0.5f - cx) / halfw;
-                    crown[static_cast<size_t>(x)] = foot - th;
+            const float cx = (static_cast<float>(i) + r.range(0.1f, 0.9f)) * fw / static_cast<float>(count);
+            const float th = fh * scale * r.range(0.13f, 0.24f);
+            const float halfw = th * r.range(0.17f, 0.23f);
+            const float foot =
+                ground[static_cast<size_t>(std::clamp(static_cast<int>(cx), 0, w - 1))] + th * 0.04f;
+            const float tip = foot - th;
+            const float tier = th / r.range(6.0f, 9.0f);
+            for (int y = std::max(0, static_cast<int>(tip)); y < std::min(h, static_cast<int>(foot) + 1);
+                 ++y) {
+                const float d = static_cast<float>(y) + 0.5f - tip;
+                const float ph = d / tier - std::floor(d / tier);
+                const float hw =
+                    halfw * (d / th) * (0.6f + 0.4f * ph) * (0.9f + 0.2f * noise(d * 0.3f, cx, 35));
+                for (int x = static_cast<int>(cx - hw - 1.0f); x <= static_cast<int>(cx + hw + 1.0f); ++x) {
+                    if (x < 0 || x >= w) continue;
+                    const float a = clamp01(hw - std::fabs(static_cast<float>(x) + 0.5f - cx) + 0.5f);
+                    Rgb &c = cov.at(x, y);
+                    if (a > c.r || (a > 0.0f && c.b >= 1.0f)) {
+                        c.r = std::max(c.r, a);
+                        c.g = (static_cast<float>(x) + 0.5f - cx) / std::max(hw, 1.0f);
+                        c.b = d / th;
+                    }
                 }
             }
         }
-        const Rgb tree = mix(hex(0x0e2418), hex(0x1a3a28), near);
-        const Rgb mist = hex(0xd8e0d8);
-        const float haze = std::pow(1.0f - near, 1.4f) * 0.9f;
-        for (int x = 0; x < w; ++x) {
-            const float t = trees[static_cast<size_t>(x)];
-            for (int y = std::max(0, static_cast<int>(t)); y < h; ++y) {
-                const float below = (static_cast<float>(y) - t) / fh;
-                // Mist settles low between the rows of trees.
-                const float low = smoothstep(0.0f, 0.12f, below) * (1.0f - near * 0.6f);
-                // Needles in clumps; the side towards the light brighter, and the tip catching it most.
-                const float grain = 0.3f + 0.35f * near;
-                Rgb c = tree * (0.8f + grain * fbm(static_cast<float>(x) * (0.08f + 0.1f * near),
-                                                   static_cast<float>(y) * (0.08f + 0.1f * near), 4, 33 + l));
-                if (static_cast<float>(y) < top[static_cast<size_t>(x)]) {
-                    const float s = side[static_cast<size_t>(x)];
-                    const float tip = clamp01(1.0f - (static_cast<float>(y) - crown[static_cast<size_t>(x)]) /
-                                                         (fh * 0.15f));
-                    c = c * (0.7f + 0.6f * clamp01(0.5f + 0.6f * s) + 0.3f * tip);
-                }
-                c = mix(c, mist, clamp01(haze + low * 0.6f));
-                img.at(x, y) = mix(img.at(x, y), c, clamp01(static_cast<float>(y) + 1.0f - t));
+        const Rgb tree = mix(hex(0x1e3a2c), hex(0x0c1c14), near);
+        const float haze = std::pow(1.0f - near, 1.3f) * 0.85f;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const Rgb &k = cov.at(x, y);
+                if (k.r <= 0.0f) continue;
+                const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+                // Needles in clumps; the side towards the light brighter, the upper boughs brightest.
+                Rgb c = tree * (0.75f + (0.3f + 0.4f * near) * fbm(fx * (0.06f + 0.12f * near),
+                                                                   fy * (0.06f + 0.12f * near), 4,
+                                                                   33 + static_cast<uint32_t>(l)));
+                c = c * (0.75f + 0.5f * clamp01(0.5f + 0.6f * k.g) + 0.35f * (1.0f - clamp01(k.b)));
+                // Mist lies low: deeper below the tree tops of this row.
+                const float low = smoothstep(base - fh * 0.05f, base + fh * 0.12f, fy) * (1.0f - 0.5f * near);
+                c = mix(c, mist, clamp01(haze + low * 0.5f));
+                img.at(x, y) = mix(img.at(x, y), c, k.r);
+            }
+        // A bank of mist in front of the row, thinning upwards.
+        for (int y = 0; y < h; ++y) {
+            const float band =
+                std::exp(-std::pow((static_cast<float>(y) - base - fh * 0.02f) / (fh * 0.05f), 2.0f));
+            if (band < 0.01f) continue;
+            for (int x = 0; x < w; ++x) {
+                const float drift = 0.5f + 0.5f * fbm(static_cast<float>(x) * 0.006f,
+                                                      near * 5.0f + static_cast<float>(y) * 0.01f, 3, 36);
+                img.at(x, y) = mix(img.at(x, y), mist, band * drift * 0.55f * (1.0f - near * 0.5f));
             }
         }
     }
     // Shafts of light from the upper right through the mist.
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const float u =
-                (static_cast<float>(x) - fw * 0.72f) * 0.8f + (static_cast<float>(y) - fh * 0.18f) * 0.6f;
+            const float u = (static_cast<float>(x) - sunx) * 0.8f + (static_cast<float>(y) - suny) * 0.6f;
             const float shaft = std::pow(clamp01(0.5f + 0.5f * noise(u * 0.03f, 0.5f, 34)), 4.0f);
-            const float fall =
-                std::exp(-std::hypot(static_cast<float>(x) - fw * 0.72f, static_cast<float>(y) - fh * 0.18f) /
-                         (fh * 0.6f));
+            const float fall = std::exp(
+                -std::hypot(static_cast<float>(x) - sunx, static_cast<float>(y) - suny) / (fh * 0.6f));
             img.add(x, y, hex(0xfff4d0) * (0.22f * shaft * fall));
         }
     vignette(img, 0.5f);
