@@ -1,0 +1,101 @@
+// The desktop window's full screen, with or without a window manager, and the placement of a screen.
+#include "platform/desktop.h"
+
+#include <algorithm>
+#include <cstring>
+
+#ifdef SHOWCASE_X11
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#endif
+
+namespace {
+
+struct FullscreenState {
+    SDL_Window *window = nullptr;
+    bool emulated = false; // full screen made by hand: borderless over the display
+    SDL_Rect windowed{};   // where the window was before
+    int wmknown = -1;      // -1 not asked yet, else 0 or 1
+};
+FullscreenState fs;
+
+void forget(SDL_Window *window) {
+    if (fs.window != window) fs = FullscreenState{window};
+}
+
+} // namespace
+
+bool desktop_haswindowmanager(SDL_Window *window) {
+    forget(window);
+    if (fs.wmknown >= 0) return fs.wmknown == 1;
+    fs.wmknown = 1;
+#ifdef SHOWCASE_X11
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        // A compliant window manager names its check window on the root window.
+        Display *d = info.info.x11.display;
+        const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", True);
+        Atom type = None;
+        int format = 0;
+        unsigned long n = 0, after = 0;
+        unsigned char *data = nullptr;
+        const bool found = check != None &&
+                           XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW, &type,
+                                              &format, &n, &after, &data) == Success &&
+                           type == XA_WINDOW && n == 1;
+        if (data) XFree(data);
+        fs.wmknown = found ? 1 : 0;
+    }
+#endif
+    return fs.wmknown == 1;
+}
+
+bool desktop_isfullscreen(SDL_Window *window) {
+    forget(window);
+    if (fs.emulated) return true;
+    return window && (SDL_GetWindowFlags(window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP));
+}
+
+void desktop_setfullscreen(SDL_Window *window, bool on) {
+    if (!window || desktop_isfullscreen(window) == on) return;
+    if (desktop_haswindowmanager(window)) {
+        SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        return;
+    }
+    if (on) {
+        SDL_GetWindowPosition(window, &fs.windowed.x, &fs.windowed.y);
+        SDL_GetWindowSize(window, &fs.windowed.w, &fs.windowed.h);
+        SDL_Rect display;
+        const int index = std::max(0, SDL_GetWindowDisplayIndex(window));
+        if (SDL_GetDisplayBounds(index, &display) != 0) return;
+        SDL_SetWindowBordered(window, SDL_FALSE);
+        SDL_SetWindowPosition(window, display.x, display.y);
+        SDL_SetWindowSize(window, display.w, display.h);
+        SDL_RaiseWindow(window);
+        fs.emulated = true;
+    } else {
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowSize(window, fs.windowed.w, fs.windowed.h);
+        SDL_SetWindowPosition(window, fs.windowed.x, fs.windowed.y);
+        fs.emulated = false;
+    }
+}
+
+SDL_Rect desktop_placement(int ow, int oh, int sw, int sh) {
+    if (ow <= 0 || oh <= 0 || sw <= 0 || sh <= 0) return SDL_Rect{0, 0, 0, 0};
+    int w, h;
+    const int k = std::min(ow / sw, oh / sh);
+    if (k >= 1) {
+        w = sw * k;
+        h = sh * k;
+    } else if (long(ow) * sh <= long(oh) * sw) {
+        w = ow;
+        h = int(long(ow) * sh / sw);
+    } else {
+        h = oh;
+        w = int(long(oh) * sw / sh);
+    }
+    return SDL_Rect{(ow - w) / 2, (oh - h) / 2, w, h};
+}
