@@ -26,23 +26,24 @@
 
 namespace {
 
-// Every name the README lists. Video goes through an intermediate NUT file (exact 1/60 s time base) and is
-// then muxed with the audio; each container gets codecs it takes.
+// Every name the README lists. The video is encoded while the show runs and joined with the sound at the
+// end; each container gets codecs it takes. AVI keeps its video in AVI meanwhile: from any other container
+// its muxer doubles the frame count.
 const CaptureFormat FORMATS[] = {
     {".lossless.mkv", "lossless archival copy: FFV1 video and FLAC audio in Matroska",
-     "-c:v ffv1 -level 3 -g 1 -slices 4 -slicecrc 1 -pix_fmt bgr0", "-c:a flac"},
+     "-c:v ffv1 -level 3 -g 1 -slices 4 -slicecrc 1 -pix_fmt bgr0", "-c:a flac", "nut"},
     {".mp4", "H.264 video and AAC audio", "-c:v libx264 -preset veryfast -crf 16 -pix_fmt yuv420p",
-     "-c:a aac -b:a 192k -movflags +faststart"},
+     "-c:a aac -b:a 192k -movflags +faststart", "nut"},
     {".mkv", "H.264 video and FLAC audio in Matroska",
-     "-c:v libx264 -preset veryfast -crf 16 -pix_fmt yuv420p", "-c:a flac"},
+     "-c:v libx264 -preset veryfast -crf 16 -pix_fmt yuv420p", "-c:a flac", "nut"},
     {".mov", "H.264 video and AAC audio in QuickTime",
-     "-c:v libx264 -preset veryfast -crf 16 -pix_fmt yuv420p", "-c:a aac -b:a 192k"},
+     "-c:v libx264 -preset veryfast -crf 16 -pix_fmt yuv420p", "-c:a aac -b:a 192k", "nut"},
     {".webm", "VP9 video and Opus audio in WebM",
      "-c:v libvpx-vp9 -deadline realtime -cpu-used 8 -row-mt 1 -crf 24 -b:v 0 -pix_fmt yuv420p",
-     "-c:a libopus -b:a 160k"},
+     "-c:a libopus -b:a 160k", "nut"},
     {".avi", "MPEG-4 Part 2 video and PCM audio in AVI", "-c:v mpeg4 -q:v 2 -pix_fmt yuv420p",
-     "-c:a pcm_s16le"},
-    {nullptr, nullptr, nullptr, nullptr},
+     "-c:a pcm_s16le", "avi"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 constexpr int SLOTS = 8;
@@ -195,8 +196,13 @@ void stopworkers() {
     cap->workers.clear();
 }
 
+std::string videopart() {
+    return cap->folder + "/video." + (cap->format ? cap->format->parts : "nut");
+}
+
 void removeparts() {
-    for (const char *f : {"/video.nut", "/audio.wav", "/ffmpeg.log"}) std::remove((cap->folder + f).c_str());
+    if (cap->format) std::remove(videopart().c_str());
+    for (const char *f : {"/audio.wav", "/ffmpeg.log"}) std::remove((cap->folder + f).c_str());
     ::rmdir(cap->folder.c_str());
 }
 
@@ -289,8 +295,8 @@ bool capture_start(const std::string &dest) {
         // A dead ffmpeg must show as a failed write, not end the show.
         std::signal(SIGPIPE, SIG_IGN);
         const std::string cmd = std::string("ffmpeg -nostdin -hide_banner -loglevel error -y -f rawvideo ") +
-                                "-pix_fmt bgra -s 640x480 -r 60 -i - " + cap->format->video + " -f nut " +
-                                quoted(cap->folder + "/video.nut") + " 2>" +
+                                "-pix_fmt bgra -s 640x480 -r 60 -i - " + cap->format->video + " -f " + cap->format->parts +
+                                " " + quoted(videopart()) + " 2>" +
                                 quoted(cap->folder + "/ffmpeg.log");
         cap->ffmpeg = ::popen(cmd.c_str(), "w");
         if (!cap->ffmpeg) {
@@ -379,7 +385,7 @@ bool capture_finish() {
     if (!cap->failed && status != 0) fail(exitreason(status, log));
     if (!cap->failed) {
         const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y -i " +
-                                quoted(cap->folder + "/video.nut") + " -i " +
+                                quoted(videopart()) + " -i " +
                                 quoted(cap->folder + "/audio.wav") + " -map 0:v -map 1:a -c:v copy " +
                                 cap->format->audio + " " + quoted(cap->dest) + " 2>" + quoted(log);
         const int mux = std::system(cmd.c_str());

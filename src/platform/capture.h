@@ -16,6 +16,7 @@ struct CaptureFormat {
     const char *what;   // for --help and the README
     const char *video;  // ffmpeg's video encoder options
     const char *audio;  // ffmpeg's audio encoder options
+    const char *parts;  // the container of the video before the sound joins it
 };
 // The table, ended by an entry with a null ending.
 const CaptureFormat *capture_formats();
