@@ -295,8 +295,8 @@ bool capture_start(const std::string &dest) {
         // A dead ffmpeg must show as a failed write, not end the show.
         std::signal(SIGPIPE, SIG_IGN);
         const std::string cmd = std::string("ffmpeg -nostdin -hide_banner -loglevel error -y -f rawvideo ") +
-                                "-pix_fmt bgra -s 640x480 -r 60 -i - " + cap->format->video + " -f " + cap->format->parts +
-                                " " + quoted(videopart()) + " 2>" +
+                                "-pix_fmt bgra -s 640x480 -r 60 -i - " + cap->format->video + " -f " +
+                                cap->format->parts + " " + quoted(videopart()) + " 2>" +
                                 quoted(cap->folder + "/ffmpeg.log");
         cap->ffmpeg = ::popen(cmd.c_str(), "w");
         if (!cap->ffmpeg) {
@@ -384,10 +384,10 @@ bool capture_finish() {
     cap->ffmpeg = nullptr;
     if (!cap->failed && status != 0) fail(exitreason(status, log));
     if (!cap->failed) {
-        const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y -i " +
-                                quoted(videopart()) + " -i " +
-                                quoted(cap->folder + "/audio.wav") + " -map 0:v -map 1:a -c:v copy " +
-                                cap->format->audio + " " + quoted(cap->dest) + " 2>" + quoted(log);
+        const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y -i " + quoted(videopart()) +
+                                " -i " + quoted(cap->folder + "/audio.wav") +
+                                " -map 0:v -map 1:a -c:v copy " + cap->format->audio + " " +
+                                quoted(cap->dest) + " 2>" + quoted(log);
         const int mux = std::system(cmd.c_str());
         if (mux != 0) fail(exitreason(mux, log));
     }

@@ -12,6 +12,8 @@
 
 namespace {
 
+int assumed = -1;
+
 struct FullscreenState {
     SDL_Window *window = nullptr;
     bool emulated = false; // full screen made by hand: borderless over the display
@@ -28,6 +30,7 @@ void forget(SDL_Window *window) {
 
 bool desktop_haswindowmanager(SDL_Window *window) {
     forget(window);
+    if (assumed >= 0) return assumed == 1;
     if (fs.wmknown >= 0) return fs.wmknown == 1;
     fs.wmknown = 1;
 #ifdef SHOWCASE_X11
@@ -52,6 +55,10 @@ bool desktop_haswindowmanager(SDL_Window *window) {
     return fs.wmknown == 1;
 }
 
+void desktop_assumewindowmanager(int known) {
+    assumed = known;
+}
+
 bool desktop_isfullscreen(SDL_Window *window) {
     forget(window);
     if (fs.emulated) return true;
@@ -60,13 +67,21 @@ bool desktop_isfullscreen(SDL_Window *window) {
 
 void desktop_setfullscreen(SDL_Window *window, bool on) {
     if (!window || desktop_isfullscreen(window) == on) return;
-    if (desktop_haswindowmanager(window)) {
-        SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-        return;
-    }
     if (on) {
         SDL_GetWindowPosition(window, &fs.windowed.x, &fs.windowed.y);
         SDL_GetWindowSize(window, &fs.windowed.w, &fs.windowed.h);
+    }
+    if (desktop_haswindowmanager(window)) {
+        SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        // Some drivers leave SDL believing the window still has the display's size; the size asked for
+        // again makes the window and SDL agree.
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window, &w, &h);
+        if (!on && fs.windowed.w > 0 && (w != fs.windowed.w || h != fs.windowed.h))
+            SDL_SetWindowSize(window, fs.windowed.w, fs.windowed.h);
+        return;
+    }
+    if (on) {
         SDL_Rect display;
         const int index = std::max(0, SDL_GetWindowDisplayIndex(window));
         if (SDL_GetDisplayBounds(index, &display) != 0) return;

@@ -10,6 +10,8 @@ void desktop_setfullscreen(SDL_Window *window, bool on);
 bool desktop_isfullscreen(SDL_Window *window);
 // Whether a window manager looks after the window (always true away from X11).
 bool desktop_haswindowmanager(SDL_Window *window);
+// For tests: take the answer as given (1 or 0) instead of asking; -1 asks again.
+void desktop_assumewindowmanager(int known);
 
 // Where a screen of sw x sh pixels goes on an output of ow x oh: centred, 4:3 kept, the largest integer
 // factor that fits, else the largest rectangle that fits.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // --- messages ---
 using HWND = void *;
@@ -77,6 +78,8 @@ void ShowCursor(bool show);
 bool platform_shutdown();
 // Shown frames so far (every presentation of the primary surface).
 long platform_shownframes();
+// For tests: the window's pixels as last presented (0x00RRGGBB). False without a window.
+bool platform_windowpixels(std::vector<uint32_t> &out, int *width, int *height);
 
 // --- surfaces ---
 enum : unsigned {

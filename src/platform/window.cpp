@@ -393,6 +393,17 @@ long platform_shownframes() {
     return ps.shown;
 }
 
+bool platform_windowpixels(std::vector<uint32_t> &out, int *width, int *height) {
+    if (!ps.renderer) return false;
+    SDL_RenderSetViewport(ps.renderer, nullptr);
+    if (SDL_GetRendererOutputSize(ps.renderer, width, height) != 0) return false;
+    out.assign(size_t(*width) * *height, 0);
+    if (SDL_RenderReadPixels(ps.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(), *width * 4) != 0)
+        return false;
+    for (uint32_t &p : out) p &= 0x00FFFFFF;
+    return true;
+}
+
 uint32_t GetTickCount() {
     if (ps.virtualclock) return uint32_t(ps.virtualticks * 1000 / 60);
     if (!ps.started) return SDL_GetTicks();
