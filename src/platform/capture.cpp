@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <atomic>
@@ -229,9 +230,12 @@ bool writepng(const std::string &path, const uint32_t *pixels, int width, int he
     }
     png_init_io(png, f);
     png_set_compression_level(png, level);
-    // At fast levels the Sub filter alone compresses these frames about as well as trying all five, in a
-    // fraction of the time.
-    if (level <= 3) png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    // At the fast levels the Up filter with run-length matching compresses the show's frames as small as
+    // level 3 trying all five filters does, in less than half the time.
+    if (level <= 2) {
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+        png_set_compression_strategy(png, Z_RLE);
+    }
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
