@@ -38,7 +38,6 @@ struct PlatformState {
     SDL_Renderer *renderer = nullptr;
     SDL_Texture *texture = nullptr;
     int texw = 0, texh = 0;
-    bool vsync = false; // presents wait for the display's blank
     WNDPROC proc = nullptr;
     MSG queue[QUEUESIZE];
     int head = 0, count = 0;
@@ -334,9 +333,6 @@ void createrenderer() {
     ps.renderer = SDL_CreateRenderer(ps.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
     if (!ps.renderer) ps.renderer = SDL_CreateRenderer(ps.window, -1, SDL_RENDERER_ACCELERATED);
     if (!ps.renderer) ps.renderer = SDL_CreateRenderer(ps.window, -1, SDL_RENDERER_SOFTWARE);
-    SDL_RendererInfo info;
-    ps.vsync = ps.renderer && SDL_GetRendererInfo(ps.renderer, &info) == 0 &&
-               (info.flags & SDL_RENDERER_PRESENTVSYNC);
 }
 
 } // namespace
