@@ -18,7 +18,6 @@ struct FullscreenState {
     SDL_Window *window = nullptr;
     bool emulated = false; // full screen made by hand: borderless over the display
     SDL_Rect windowed{};   // where the window was before
-    int wmknown = -1;      // -1 not asked yet, else 0 or 1
 };
 FullscreenState fs;
 
@@ -28,11 +27,10 @@ void forget(SDL_Window *window) {
 
 } // namespace
 
+// Asked each time: a window manager may start or stop while the show runs.
 bool desktop_haswindowmanager(SDL_Window *window) {
-    forget(window);
     if (assumed >= 0) return assumed == 1;
-    if (fs.wmknown >= 0) return fs.wmknown == 1;
-    fs.wmknown = 1;
+    bool found = true;
 #ifdef SHOWCASE_X11
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -44,15 +42,14 @@ bool desktop_haswindowmanager(SDL_Window *window) {
         int format = 0;
         unsigned long n = 0, after = 0;
         unsigned char *data = nullptr;
-        const bool found = check != None &&
-                           XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW, &type,
-                                              &format, &n, &after, &data) == Success &&
-                           type == XA_WINDOW && n == 1;
+        found = check != None &&
+                XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW, &type, &format, &n,
+                                   &after, &data) == Success &&
+                type == XA_WINDOW && n == 1;
         if (data) XFree(data);
-        fs.wmknown = found ? 1 : 0;
     }
 #endif
-    return fs.wmknown == 1;
+    return found;
 }
 
 void desktop_assumewindowmanager(int known) {
@@ -70,32 +67,32 @@ void desktop_setfullscreen(SDL_Window *window, bool on) {
     if (on) {
         SDL_GetWindowPosition(window, &fs.windowed.x, &fs.windowed.y);
         SDL_GetWindowSize(window, &fs.windowed.w, &fs.windowed.h);
-    }
-    if (desktop_haswindowmanager(window)) {
-        SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-        // Some drivers leave SDL believing the window still has the display's size; the size asked for
-        // again makes the window and SDL agree.
-        int w = 0, h = 0;
-        SDL_GetWindowSize(window, &w, &h);
-        if (!on && fs.windowed.w > 0 && (w != fs.windowed.w || h != fs.windowed.h))
-            SDL_SetWindowSize(window, fs.windowed.w, fs.windowed.h);
-        return;
-    }
-    if (on) {
+        if (desktop_haswindowmanager(window)) {
+            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+            return;
+        }
         SDL_Rect display;
-        const int index = std::max(0, SDL_GetWindowDisplayIndex(window));
-        if (SDL_GetDisplayBounds(index, &display) != 0) return;
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &display) != 0) return;
         SDL_SetWindowBordered(window, SDL_FALSE);
         SDL_SetWindowPosition(window, display.x, display.y);
         SDL_SetWindowSize(window, display.w, display.h);
         SDL_RaiseWindow(window);
         fs.emulated = true;
-    } else {
-        SDL_SetWindowBordered(window, SDL_TRUE);
-        SDL_SetWindowSize(window, fs.windowed.w, fs.windowed.h);
-        SDL_SetWindowPosition(window, fs.windowed.x, fs.windowed.y);
-        fs.emulated = false;
+        return;
     }
+    if (fs.emulated) {
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        fs.emulated = false;
+    } else {
+        SDL_SetWindowFullscreen(window, 0);
+    }
+    // Some drivers leave SDL believing the window still has the display's size; the windowed size asked
+    // for again makes the window and SDL agree.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    if (fs.windowed.w > 0 && (w != fs.windowed.w || h != fs.windowed.h))
+        SDL_SetWindowSize(window, fs.windowed.w, fs.windowed.h);
+    SDL_SetWindowPosition(window, fs.windowed.x, fs.windowed.y);
 }
 
 SDL_Rect desktop_placement(int ow, int oh, int sw, int sh) {
