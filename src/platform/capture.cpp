@@ -268,6 +268,18 @@ const CaptureFormat *capture_formatof(const std::string &dest) {
 
 bool capture_start(const std::string &dest) {
     if (cap->active) capture_finish();
+    // Other video and sound names would silently become a folder of that name: refused instead.
+    for (const char *e : {".gif", ".mpg", ".mpeg", ".m4v", ".ogv", ".ogg", ".flv", ".ts", ".wmv", ".3gp",
+                          ".mp3", ".wav", ".flac", ".mka", ".apng"}) {
+        if (!endswith(dest, e)) continue;
+        std::string names;
+        for (const CaptureFormat *f = FORMATS; f->ending; f++)
+            names += std::string(names.empty() ? "" : ", ") + f->ending;
+        std::fprintf(stderr,
+                     "showcase: %s: not a capture this program writes; name a video file (%s) or a folder\n",
+                     dest.c_str(), names.c_str());
+        return false;
+    }
     cap->format = capture_formatof(dest);
     cap->dest = dest;
     cap->frames = cap->wavframes = 0;

@@ -182,6 +182,17 @@ TEST_F(Captures, AFailingFfmpegFailsTheRunInOneLineAndLeavesNoPartialFile) {
     }
 }
 
+TEST_F(Captures, OtherVideoNamesAreRefusedRatherThanMadeIntoFolders) {
+    const std::string dir = scratch("refused");
+    const Outcome r = run("--data " + datadir() + " --capture " + dir + "/show.gif --frames 10", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(
+        r.err.find("showcase: " + dir + "/show.gif: not a capture this program writes; name a video file ("),
+        std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(dir + "/show.gif"));
+}
+
 TEST_F(Captures, TheViewersVolumeAndMuteAreWhatTheCapturedSoundCarries) {
     const std::string dir = scratch("volume");
     auto capture = [&](const std::string &name, const std::string &args) {
