@@ -140,3 +140,21 @@ TEST(Placement, KeepsFourToThreeWithTheLargestIntegerFactorThatFits) {
     EXPECT_TRUE(eq(desktop_placement(300, 500, 640, 480), SDL_Rect{0, 137, 300, 225}));
     EXPECT_TRUE(eq(desktop_placement(0, 480, 640, 480), SDL_Rect{0, 0, 0, 0}));
 }
+
+TEST_F(DesktopWindow, WaitingForAKeyShowsNothingAndWakesForTheWindowSystem) {
+    const long shown = platform_shownframes();
+    SDL_Event e{};
+    e.type = SDL_USEREVENT;
+    const Uint64 start = SDL_GetTicks64();
+    for (int i = 0; i < 5; i++) {
+        SDL_PushEvent(&e);
+        IdleMessage(); // returns at once: something to look at
+        SDL_FlushEvent(SDL_USEREVENT);
+    }
+    EXPECT_LT(SDL_GetTicks64() - start, 500u);
+    pump();
+    IdleMessage(); // nothing at all: a long sleep, not a tick
+    EXPECT_GE(SDL_GetTicks64() - start, 500u);
+    EXPECT_EQ(platform_shownframes(), shown);
+    pump();
+}
