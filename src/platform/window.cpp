@@ -2,16 +2,14 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "platform/capture.h"
+#include "platform/messages.h"
 #include "platform/platform.h"
 #include "platform/screen.h"
 
@@ -19,33 +17,21 @@ PlatformOptions platformoptions;
 
 namespace {
 
-constexpr int QUEUESIZE = 256;
 constexpr double TICKHZ = 60.0;
-
-struct ScriptKey {
-    uint32_t ms;
-    int vk; // 0: close the window
-};
 
 struct PlatformState {
     bool started = false;
     bool virtualclock = false;
-    bool windowgone = false;
     SDL_Window *window = nullptr;
     SDL_Renderer *renderer = nullptr;
     SDL_Texture *texture = nullptr;
     int texw = 0, texh = 0;
-    WNDPROC proc = nullptr;
-    MSG queue[QUEUESIZE];
-    int head = 0, count = 0;
     // Clock: real time from the performance counter, or virtual ticks.
     uint64_t start = 0;
     uint64_t freq = 1;
     long virtualticks = 0;
     long lastshowntick = -1;
     long shown = 0;
-    std::vector<ScriptKey> script;
-    size_t nextkey = 0;
     int screenshots = 0;
     // The last shown screen, for repaints after resizing and for idle ticks of a capture.
     std::vector<uint32_t> last;
@@ -73,12 +59,6 @@ void sleepuntiltick(long tick) {
     }
 }
 
-void post(const MSG &m) {
-    if (ps.count == QUEUESIZE) return; // a full queue drops the newest, as a system queue would
-    ps.queue[(ps.head + ps.count) % QUEUESIZE] = m;
-    ps.count++;
-}
-
 int vkfromsdl(SDL_Keycode k) {
     switch (k) {
     case SDLK_RETURN:
@@ -101,12 +81,6 @@ int vkfromsdl(SDL_Keycode k) {
         if (k >= '0' && k <= '9') return int(k);
         return 0xFF; // some other key
     }
-}
-
-void closewindow() {
-    if (ps.windowgone) return;
-    ps.windowgone = true;
-    post(MSG{nullptr, WM_DESTROY, 0, 0});
 }
 
 void drawwindow() {
@@ -174,7 +148,7 @@ void gatherevents() {
             break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) closewindow();
-            if (e.window.event == SDL_WINDOWEVENT_EXPOSED && !ps.windowgone)
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED && !windowgone())
                 post(MSG{nullptr, WM_PAINT, 0, 0});
             if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) drawwindow();
             break;
@@ -188,7 +162,7 @@ void gatherevents() {
                 if (!e.key.repeat) screenshot();
                 break;
             }
-            if (!ps.windowgone)
+            if (!windowgone())
                 post(MSG{nullptr, WM_KEYDOWN, WPARAM(vkfromsdl(k)), LPARAM(e.key.repeat ? 1 << 30 : 0)});
             break;
         }
@@ -196,71 +170,7 @@ void gatherevents() {
             break;
         }
     }
-    // Scripted keys whose time has come.
-    const uint32_t now = GetTickCount();
-    while (ps.nextkey < ps.script.size() && ps.script[ps.nextkey].ms <= now) {
-        const ScriptKey &k = ps.script[ps.nextkey++];
-        if (k.vk == 0)
-            closewindow();
-        else if (!ps.windowgone)
-            post(MSG{nullptr, WM_KEYDOWN, WPARAM(k.vk), 0});
-    }
-}
-
-int vkfromname(const std::string &n) {
-    std::string s;
-    for (char c : n) s += char(std::tolower(static_cast<unsigned char>(c)));
-    if (s == "enter" || s == "return") return VK_RETURN;
-    if (s == "escape" || s == "esc") return VK_ESCAPE;
-    if (s == "left") return VK_LEFT;
-    if (s == "up") return VK_UP;
-    if (s == "right") return VK_RIGHT;
-    if (s == "down") return VK_DOWN;
-    if (s == "space") return VK_SPACE;
-    if (s == "close") return 0;
-    if (s.size() == 1 && std::isalnum(static_cast<unsigned char>(s[0]))) return std::toupper(s[0]);
-    return -1;
-}
-
-bool loadscript(const std::string &path) {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "showcase: cannot read the key script %s\n", path.c_str());
-        return false;
-    }
-    std::string line;
-    int lineno = 0;
-    while (std::getline(in, line)) {
-        lineno++;
-        if (size_t h = line.find('#'); h != std::string::npos) line.erase(h);
-        std::istringstream ls(line);
-        double seconds;
-        std::string name;
-        if (!(ls >> seconds)) {
-            if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-            std::fprintf(stderr, "%s:%d: expected a time in seconds and a key name\n", path.c_str(), lineno);
-            return false;
-        }
-        int repeat = 1;
-        if (!(ls >> name) || seconds < 0) {
-            std::fprintf(stderr, "%s:%d: expected a time in seconds and a key name\n", path.c_str(), lineno);
-            return false;
-        }
-        // An optional "xN" repeats the key N times, one tick apart (keyboard auto-repeat).
-        std::string rep;
-        if (ls >> rep && rep.size() > 1 && rep[0] == 'x') repeat = std::atoi(rep.c_str() + 1);
-        const int vk = vkfromname(name);
-        if (vk < 0 || repeat < 1) {
-            std::fprintf(stderr, "%s:%d: unknown key '%s'\n", path.c_str(), lineno, name.c_str());
-            return false;
-        }
-        for (int i = 0; i < repeat; i++)
-            ps.script.push_back(
-                ScriptKey{uint32_t(std::llround(seconds * 1000.0 + i * 1000.0 / TICKHZ)), vk});
-    }
-    std::stable_sort(ps.script.begin(), ps.script.end(),
-                     [](const ScriptKey &a, const ScriptKey &b) { return a.ms < b.ms; });
-    return true;
+    feedscript(GetTickCount());
 }
 
 } // namespace
@@ -268,6 +178,8 @@ bool loadscript(const std::string &path) {
 bool platform_init(const PlatformOptions &o) {
     platformoptions = o;
     ps = PlatformState{};
+    messages_reset();
+    clearscript();
     ps.virtualclock = o.headless;
     if (o.headless) {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
@@ -302,7 +214,7 @@ bool platform_init(const PlatformOptions &o) {
 }
 
 HWND CreateShowWindow(const char *title, int width, int height, WNDPROC proc) {
-    ps.proc = proc;
+    messages_setproc(proc);
     if (platformoptions.headless) return &ps;
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0"); // nearest neighbour: no blur
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
@@ -358,30 +270,7 @@ uint32_t GetTickCount() {
 
 bool PeekMessage(MSG *m) {
     if (ps.started) gatherevents();
-    if (ps.count == 0) return false;
-    *m = ps.queue[ps.head];
-    ps.head = (ps.head + 1) % QUEUESIZE;
-    ps.count--;
-    return true;
-}
-
-void TranslateMessage(const MSG *) {}
-
-LRESULT DispatchMessage(const MSG *m) {
-    if (!ps.proc || m->message == WM_QUIT) return 0;
-    return ps.proc(m->hwnd, m->message, m->wParam, m->lParam);
-}
-
-void PostQuitMessage(int code) {
-    post(MSG{nullptr, WM_QUIT, WPARAM(code), 0});
-}
-
-void PostMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
-    post(MSG{nullptr, message, wParam, lParam});
-}
-
-LRESULT DefWindowProc(HWND, unsigned, WPARAM, LPARAM) {
-    return 0;
+    return messages_take(m);
 }
 
 namespace {
@@ -403,7 +292,7 @@ void showtick(const uint32_t *pixels, int width, int height) {
             tick = ps.lastshowntick + 1;
         }
         ps.lastshowntick = tick;
-        if (!ps.windowgone) drawwindow();
+        if (!windowgone()) drawwindow();
     }
     ps.shown++;
     if (platformoptions.frames >= 0 && ps.shown >= platformoptions.frames && !ps.limitposted) {
