@@ -4,7 +4,8 @@
 //
 // URL parameters: mode=fixed plays the fixed-mode presentation (the default is mode switching);
 // test runs on the virtual 60 Hz clock without sound, with the key script keys= (default tour.keys)
-// and at most frames= shown frames, and collects a checksum of every shown frame in showcase.framesums.
+// and at most frames= shown frames; with sums it collects a checksum of every shown frame in
+// showcase.framesums.
 import { ChiptuneJsPlayer } from './chiptune3/chiptune3.js'
 
 const params = new URLSearchParams(location.search)
@@ -27,7 +28,8 @@ const showcase = {
   testmode,
   state: 'loading', // loading, ready, running, ended
   frames: 0, // frames drawn on the canvas
-  framesums: [], // test mode: one checksum per shown frame
+  framesums: [], // test mode: one checksum per shown frame (0 unless sums are asked for)
+  frametimes: [], // test mode: the page time at which each frame was shown
   clicked: 0, // page time of the click that started the show
   firstframe: 0, // page time of the first frame after it
   audiostate: () => (audio ? audio.context.state : 'none'),
@@ -187,7 +189,10 @@ const page = {
   draw,
   takekey: () => (keys.length ? keys.shift() : 0),
   showcursor: (show) => document.body.classList.toggle('nocursor', !show),
-  framesum: (sum) => showcase.framesums.push(sum),
+  framesum: (sum) => {
+    showcase.framesums.push(sum)
+    showcase.frametimes.push(performance.now())
+  },
   ended,
   musicplay,
   musicvolume,
@@ -238,6 +243,7 @@ async function start() {
     instance.FS.writeFile('/keys.txt', new Uint8Array(await script.arrayBuffer()))
     args.push('--headless', '--keys', '/keys.txt')
     if (params.has('frames')) args.push('--frames', params.get('frames'))
+    if (params.has('sums')) args.push('--capture', 'framesums')
   } else {
     if (!audio) await openaudio()
     else await audio.context.resume()
