@@ -26,11 +26,13 @@ const closebutton = document.getElementById('close')
 const showcase = {
   program,
   testmode,
-  state: 'loading', // loading, ready, running, ended
+  state: 'loading', // loading, ready (waiting for the start), running, ended
+  endings: 0, // runs that have ended
   frames: 0, // frames drawn on the canvas
   framesums: [], // test mode: one checksum per shown frame (0 unless sums are asked for)
   frametimes: [], // test mode: the page time at which each frame was shown
   clicked: 0, // page time of the click that started the show
+  called: 0, // page time at which the program started
   firstframe: 0, // page time of the first frame after it
   audiostate: () => (audio ? audio.context.state : 'none'),
   musicvolume: -1,
@@ -69,7 +71,7 @@ window.addEventListener('keydown', (e) => {
     return
   }
   if (showcase.state === 'ready' && !startscreen.hidden) {
-    if (!e.repeat) start()
+    if (!e.repeat) start().catch(reporterror)
     return
   }
   if (showcase.state === 'running') keys.push(virtualkey(e) | (e.repeat ? 0x10000 : 0))
@@ -149,6 +151,7 @@ const USERSTEPS = [0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1]
 let userstep = USERSTEPS.length - 1
 let muted = false
 
+// The audio graph and the player load while the start screen shows; the click only resumes the context.
 function openaudio() {
   const ctx = new AudioContext()
   const player = new ChiptuneJsPlayer({ context: ctx, repeatCount: -1 })
@@ -159,7 +162,6 @@ function openaudio() {
   player.onError((e) => console.warn(`showcase: the music player reports ${e && e.type}`))
   const ready = new Promise((resolve) => player.onInitialized(resolve))
   audio = { context: ctx, player, user, ready }
-  ctx.resume().catch(() => {})
   return ready
 }
 
@@ -194,6 +196,7 @@ const page = {
     showcase.frametimes.push(performance.now())
   },
   ended,
+  waitforstart,
   musicplay,
   musicvolume,
   musicstop,
@@ -209,24 +212,44 @@ function loadscript(src) {
   })
 }
 
-let instance = null // the next run, loaded and waiting for its start
-async function loadinstance() {
+// A run of the program starts as soon as it is loaded: it reads the data tree and sets everything up behind
+// the start screen (or the end screen of the run before), and waits for the viewer's start just before the
+// music and the intro begin.
+let startrun = null // resolves the waiting program's start
+let startwhenready = false // the viewer asked before the program was ready
+async function launch() {
   if (!window[factoryname]) await loadscript(`${program}.js`)
-  instance = await window[factoryname]({
+  const run = await window[factoryname]({
     page,
     noInitialRun: true,
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
   })
+  const args = ['--data', '/data']
+  if (testmode) {
+    const script = await fetch(params.get('keys') || 'tour.keys')
+    if (!script.ok) throw new Error(`cannot load the key script (${script.status})`)
+    run.FS.writeFile('/keys.txt', new Uint8Array(await script.arrayBuffer()))
+    args.push('--headless', '--keys', '/keys.txt')
+    if (params.has('frames')) args.push('--frames', params.get('frames'))
+    if (params.has('sums')) args.push('--capture', 'framesums')
+  }
+  showcase.called = performance.now()
+  run.callMain(args)
 }
 
-function reporterror(e) {
-  console.error(e)
-  statusline.textContent = `The show cannot start: ${e.message || e}`
-  startscreen.hidden = false
+// Called by the program when it is ready to play: the music and the intro follow as soon as this resolves.
+function waitforstart() {
+  return new Promise((resolve) => {
+    startrun = resolve
+    showcase.state = 'ready'
+    statusline.textContent = fixedmode ? 'fixed-mode presentation' : ''
+    if (testmode || startwhenready) start()
+  })
 }
 
 async function start() {
+  startwhenready = false
   if (showcase.state !== 'ready') return
   showcase.state = 'running'
   showcase.clicked = performance.now()
@@ -236,31 +259,31 @@ async function start() {
   closebutton.hidden = false
   keys.length = 0
   clearcanvas()
-  const args = ['--data', '/data']
-  if (testmode) {
-    const script = await fetch(params.get('keys') || 'tour.keys')
-    if (!script.ok) throw new Error(`cannot load the key script (${script.status})`)
-    instance.FS.writeFile('/keys.txt', new Uint8Array(await script.arrayBuffer()))
-    args.push('--headless', '--keys', '/keys.txt')
-    if (params.has('frames')) args.push('--frames', params.get('frames'))
-    if (params.has('sums')) args.push('--capture', 'framesums')
-  } else {
-    if (!audio) await openaudio()
-    else await audio.context.resume()
+  if (!testmode) {
+    if (!audio) openaudio()
+    audio.context.resume().catch(() => {})
+    await audio.ready
   }
-  const run = instance
-  instance = null
-  run.callMain(args)
+  const go = startrun
+  startrun = null
+  go()
+}
+
+function reporterror(e) {
+  console.error(e)
+  statusline.textContent = `The show cannot start: ${e.message || e}`
+  startscreen.hidden = false
 }
 
 function ended() {
   showcase.state = 'ended'
+  showcase.endings++
   closebutton.hidden = true
   document.body.classList.remove('nocursor')
   if (testmode) return
   endscreen.hidden = false
-  // The next run loads while the end screen shows: a fresh program, with all of the show's state new.
-  loadinstance().catch(reporterror)
+  // The next run starts while the end screen shows: a fresh program, with all of the show's state new.
+  setTimeout(() => launch().catch(reporterror), 0)
 }
 
 function closeshow() {
@@ -269,17 +292,11 @@ function closeshow() {
 
 startscreen.addEventListener('click', () => start().catch(reporterror))
 againbutton.addEventListener('click', () => {
-  if (!instance) return
-  showcase.state = 'ready'
-  start().catch(reporterror)
+  if (showcase.state === 'ready') start().catch(reporterror)
+  else startwhenready = true
 })
 closebutton.addEventListener('click', closeshow)
 window.addEventListener('pagehide', closeshow)
 
-loadinstance()
-  .then(() => {
-    showcase.state = 'ready'
-    statusline.textContent = fixedmode ? 'fixed-mode presentation' : ''
-    if (testmode) start().catch(reporterror)
-  })
-  .catch(reporterror)
+if (!testmode) openaudio()
+launch().catch(reporterror)

@@ -14,6 +14,8 @@ EM_JS(void, page_musicplay, (const unsigned char *data, int size),
       { Module.page.musicplay(HEAPU8.slice(data, data + size).buffer); });
 EM_JS(void, page_musicvolume, (int volume), { Module.page.musicvolume(volume); });
 EM_JS(void, page_musicstop, (), { Module.page.musicstop(); });
+// Browsers start sound only after the viewer's click or key: the page's start screen waits for it.
+EM_ASYNC_JS(void, page_waitforstart, (), { await Module.page.waitforstart(); });
 
 namespace {
 
@@ -38,7 +40,10 @@ void initmidas() {
     std::fclose(f);
 }
 
+// Everything is loaded and set up when the music starts, and the intro follows at once: this is where the
+// show waits for the viewer, so that the intro starts from the viewer's click.
 void playmodule() {
+    page_waitforstart();
     if (module.empty()) return;
     volume = 40;
     playing = true;

@@ -103,6 +103,7 @@ async function showrun(page, base, report) {
   await page.click('#start')
   await until(page, () => showcase.firstframe > 0, null, 10000, 'the first intro frame')
   report.clicktofirstframe = await page.evaluate(() => showcase.firstframe - showcase.clicked)
+  report.programtofirstframe = await page.evaluate(() => showcase.firstframe - showcase.called)
   await until(page, () => showcase.audiostate() === 'running', null, 5000, 'the audio to run').catch(() => {})
   report.audiostate = await page.evaluate(() => showcase.audiostate())
   report.musicvolume = await page.evaluate(() => showcase.musicvolume)
@@ -144,11 +145,14 @@ async function showrun(page, base, report) {
   await shot(page, shots, 'credits')
   report.creditsrunning = await page.evaluate(() => showcase.state === 'running')
   await page.click('#close')
-  await until(page, () => showcase.state === 'ended', null, 15000, 'the show to end after closing')
+  await until(page, () => showcase.endings === 1, null, 15000, 'the show to end after closing')
   report.endscreen = await page.locator('#end').isVisible()
   report.endtext = (await page.locator('#end p').first().textContent()).trim()
   report.musicvolumeatend = await page.evaluate(() => showcase.musicvolume)
   await shot(page, shots, 'end')
+  await page.click('#again')
+  await until(page, () => showcase.state === 'running' && showcase.firstframe > 0, null, 10000, 'a new start')
+  report.startsagain = await page.evaluate(() => document.getElementById('end').hidden)
 }
 
 async function framesrun(page, base, report) {
@@ -156,25 +160,27 @@ async function framesrun(page, base, report) {
   const mode = option('--fixed') ? '&mode=fixed' : ''
   await page.goto(`${base}?test&sums&keys=tour.keys&frames=${frames}${mode}`)
   const t0 = Date.now()
-  await until(page, () => window.showcase && showcase.state === 'ended', null, 1200000, 'the test run to end')
+  await until(page, () => window.showcase && showcase.endings === 1, null, 1200000, 'the test run to end')
   report.seconds = (Date.now() - t0) / 1000
   report.framesums = await page.evaluate(() => showcase.framesums)
 }
 
 // Unpaced frames of the menu turn: test mode, a script that turns the menu again and again after the intro.
 async function speedrun(page, base, report) {
-  const turns = 60
+  const turns = 120
   extra['/speed.keys'] = `60.0 Right x${turns}\n`
   await page.goto(`${base}?test&keys=speed.keys&frames=${3600 + turns * 17 + 60}`)
-  await until(page, () => window.showcase && showcase.state === 'ended', null, 600000, 'the speed run to end')
+  await until(page, () => window.showcase && showcase.endings === 1, null, 600000, 'the speed run to end')
   const times = await page.evaluate(() => showcase.frametimes)
-  // The turns begin at frame 3601 (60 s); the middle of them, away from the first and last.
-  const deltas = []
-  for (let i = 3600 + 17; i < 3600 + (turns - 1) * 17; i++) deltas.push(times[i] - times[i - 1])
-  deltas.sort((a, b) => a - b)
-  report.turnframes = deltas.length
-  report.medianframems = deltas[deltas.length >> 1]
-  report.meanframems = deltas.reduce((a, b) => a + b, 0) / deltas.length
+  // The turns begin at frame 3601 (60 s), 17 frames each. The page's clock is coarse, so a turn's frames
+  // are timed together; the fastest turns are the ones a busy machine interrupted least.
+  const perframe = []
+  for (let t = 1; t < turns - 1; t++) perframe.push((times[3600 + (t + 1) * 17] - times[3600 + t * 17]) / 17)
+  perframe.sort((a, b) => a - b)
+  report.turns = perframe.length
+  report.fastestframems = perframe[0]
+  report.quartileframems = perframe[perframe.length >> 2]
+  report.medianframems = perframe[perframe.length >> 1]
 }
 
 async function main() {

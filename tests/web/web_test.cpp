@@ -144,6 +144,7 @@ TEST_F(Browser, AViewerStartsTheShowTurnsTheMenuOpensAPictureAndClosesIt) {
     EXPECT_EQ(field(j, "endscreen"), "true");
     EXPECT_EQ(field(j, "endtext"), "the show has ended");
     EXPECT_EQ(number(j, "musicvolumeatend"), 0.0);
+    EXPECT_EQ(field(j, "startsagain"), "true");
     std::printf("click to first frame %.0f ms, first load %.1f MB\n", start, number(j, "download") / 1e6);
 }
 
