@@ -33,6 +33,7 @@ const showcase = {
   frametimes: [], // test mode: the page time at which each frame was shown
   clicked: 0, // page time of the click that started the show
   called: 0, // page time at which the program started
+  setup: 0, // milliseconds the program took to set up before it could start
   firstframe: 0, // page time of the first frame after it
   audiostate: () => (audio ? audio.context.state : 'none'),
   musicvolume: -1,
@@ -61,7 +62,8 @@ function togglefullscreen() {
 
 window.addEventListener('keydown', (e) => {
   if (MODIFIERS.has(e.key) || e.ctrlKey || e.metaKey) return
-  e.preventDefault()
+  // The page keeps what it handles from the browser (scrolling, find); other keys keep their own meaning too.
+  if (e.key in VK || e.key.length === 1) e.preventDefault()
   if ((e.key === 'Enter' && e.altKey) || e.key === 'f' || e.key === 'F') {
     if (!e.repeat) togglefullscreen()
     return
@@ -243,6 +245,7 @@ function waitforstart() {
   return new Promise((resolve) => {
     startrun = resolve
     showcase.state = 'ready'
+    showcase.setup = performance.now() - showcase.called
     statusline.textContent = fixedmode ? 'fixed-mode presentation' : ''
     if (testmode || startwhenready) start()
   })

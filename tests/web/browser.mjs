@@ -5,6 +5,8 @@
 //                                                  intro, menu turn, gallery, a picture, closing
 //   node browser.mjs WEBDIR frames N [--fixed]      test mode: the checksums of the tour's first N frames
 //   node browser.mjs WEBDIR speed                   unpaced menu turns in test mode: milliseconds a frame
+//   node browser.mjs WEBDIR loudness MODULE SECONDS  the module's first seconds through the page's player
+//                                                  at the show's normal volume, rendered offline: RMS
 //
 // Exit status 0 with the report; 77 when Chromium cannot start (the report says why); 1 on a failure to
 // drive the page at all.
@@ -103,7 +105,7 @@ async function showrun(page, base, report) {
   await page.click('#start')
   await until(page, () => showcase.firstframe > 0, null, 10000, 'the first intro frame')
   report.clicktofirstframe = await page.evaluate(() => showcase.firstframe - showcase.clicked)
-  report.programtofirstframe = await page.evaluate(() => showcase.firstframe - showcase.called)
+  report.setup = await page.evaluate(() => showcase.setup)
   await until(page, () => showcase.audiostate() === 'running', null, 5000, 'the audio to run').catch(() => {})
   report.audiostate = await page.evaluate(() => showcase.audiostate())
   report.musicvolume = await page.evaluate(() => showcase.musicvolume)
@@ -126,7 +128,8 @@ async function showrun(page, base, report) {
   n = await page.evaluate(() => showcase.frames)
   // The gallery: the doors open (125 frames), then the bar of pictures glows as long as it is open.
   await page.keyboard.press('Enter')
-  await sleep(4000)
+  await until(page, (n) => showcase.frames - n >= 140, n, 60000, 'the doors to open').catch(() => {})
+  await sleep(500)
   report.galleryframes = (await page.evaluate(() => showcase.frames)) - n
   await shot(page, shots, 'gallery')
   await page.keyboard.press('Enter')
@@ -183,8 +186,36 @@ async function speedrun(page, base, report) {
   report.medianframems = perframe[perframe.length >> 1]
 }
 
+// The player the page uses (chiptune3: libopenmpt in an audio worklet) with the page's volume, 40 of 64,
+// rendered offline at 48 kHz: the root mean square of both channels.
+async function loudnessrun(page, base, report) {
+  const [module, seconds] = [rest[0], Number(rest[1] || 10)]
+  extra['/music.xm'] = await readFile(module)
+  await page.goto(base + '?test&frames=0')
+  report.rms = await page.evaluate(async (seconds) => {
+    const { ChiptuneJsPlayer } = await import('./chiptune3/chiptune3.js')
+    const context = new OfflineAudioContext(2, 48000 * seconds, 48000)
+    const player = new ChiptuneJsPlayer({ context, repeatCount: -1 })
+    await new Promise((resolve) => player.onInitialized(resolve))
+    player.gain.gain.value = 40 / 64
+    player.gain.connect(context.destination)
+    const started = new Promise((resolve) => player.onMetadata(resolve))
+    player.play(await (await fetch('music.xm')).arrayBuffer())
+    await started
+    const out = await context.startRendering()
+    let sum = 0
+    let n = 0
+    for (let c = 0; c < 2; c++) {
+      const d = out.getChannelData(c)
+      for (let i = 0; i < d.length; i++) sum += d[i] * d[i]
+      n += d.length
+    }
+    return Math.sqrt(sum / n)
+  }, seconds)
+}
+
 async function main() {
-  if (!webdir || !['show', 'frames', 'speed'].includes(what)) {
+  if (!webdir || !['show', 'frames', 'speed', 'loudness'].includes(what)) {
     console.error('usage: node browser.mjs WEBDIR show|frames N|speed [options]')
     process.exit(2)
   }
@@ -212,7 +243,8 @@ async function main() {
   try {
     if (what === 'show') await showrun(page, base, report)
     else if (what === 'frames') await framesrun(page, base, report)
-    else await speedrun(page, base, report)
+    else if (what === 'speed') await speedrun(page, base, report)
+    else await loudnessrun(page, base, report)
   } catch (e) {
     report.failure = String(e.message || e)
     status = 1
