@@ -225,7 +225,9 @@ async function main() {
   try {
     browser = await chromium.launch({
       executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-      args: ['--no-sandbox', '--autoplay-policy=user-gesture-required'],
+      // Sound only after a gesture, as a viewer's browser has it; and no reaching out to any network.
+      args: ['--no-sandbox', '--autoplay-policy=user-gesture-required', '--disable-gpu', '--disable-quic',
+        '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'],
     })
   } catch (e) {
     const report = { skipped: `Chromium cannot start: ${String(e.message).split('\n')[0]}` }
