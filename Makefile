@@ -1,11 +1,13 @@
 # The two commands of the README: `make run` and `make test`. Everything else is a step of those.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+WEB_BUILD  ?= build-web
+PORT       ?= 8000
 JOBS       ?= 2
 PROGRAM    ?= showcase-fs
 ARGS       ?=
 
-.PHONY: all deps configure build run test test-release test-asan test-fuzz capture contact-sheet bench format clean
+.PHONY: all deps configure build run test test-release test-asan test-fuzz capture contact-sheet bench format clean web serve
 
 all: build
 
@@ -23,8 +25,8 @@ run: build
 
 test: test-release test-asan test-fuzz
 
-test-release: build
-	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 1200
+test-release: build web
+	@cd $(BUILD) && SHOWCASE_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) ctest --output-on-failure -j$(JOBS) --timeout 1200
 
 test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOWCASE_SANITIZE=ON -DSHOWCASE_BENCH=OFF >/dev/null
@@ -35,6 +37,16 @@ test-asan: deps
 test-fuzz: deps
 	@if [ -x scripts/fuzz-3ds ]; then scripts/fuzz-3ds; fi
 	@scripts/fuzz-images
+
+# The browser build: the data tree from the desktop build, the programs compiled by emscripten.
+web: configure
+	@cmake --build $(BUILD) --target data -j$(JOBS)
+	@NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B $(WEB_BUILD) -DSHOWCASE_DATA_DIR=$(CURDIR)/$(BUILD)/data >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j$(JOBS)
+
+serve: web
+	@echo "The show is at http://127.0.0.1:$(PORT)/ (fixed mode: http://127.0.0.1:$(PORT)/?mode=fixed); Ctrl+C stops it"
+	@cd $(WEB_BUILD) && python3 -m http.server $(PORT) --bind 127.0.0.1
 
 capture: build
 	@scripts/capture $(BUILD) $(PROGRAM)
@@ -49,4 +61,4 @@ format:
 	@clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tools/*.cpp' 'tools/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp')
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD)

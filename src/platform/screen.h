@@ -12,9 +12,10 @@ void screen_waittick();
 // Renders the next frames of the music on the caller's thread (virtual-clock runs).
 void audio_renderstep(float *out, int frames);
 
-// The volume keys, which the layer keeps for itself: minus and plus (keypad too) step the viewer's level,
-// M mutes and unmutes. True when key was one of them.
-bool volume_key(int sdlkey, bool repeat);
+// The volume keys, which the layer keeps for itself: minus and plus step the viewer's level by `delta`
+// levels, M mutes and unmutes. Each says the new level on standard output.
+void volume_step(int delta);
+void volume_togglemute();
 
 // F12: writes the screen as showcase-NNNN.png in `folder` (empty: the user's pictures folder), falling back
 // to the pictures folder and then the temporary folder when it cannot be written there. Prints the file's

@@ -1,8 +1,6 @@
 // The viewer's own volume: a level on the player's scale (0 silence .. 64, 40 the show's own level) and
 // mute, heard on top of whatever volume the show sets, so the exit's fade goes from the viewer's level to
 // silence. Read by the audio thread, set by the main thread.
-#include <SDL.h>
-
 #include <atomic>
 #include <cstdio>
 
@@ -50,24 +48,12 @@ float audio_viewergain() {
     return muted ? 0.0f : float(viewerlevel.load()) / float(VOLUME_NORMAL);
 }
 
-bool volume_key(int key, bool repeat) {
-    switch (SDL_Keycode(key)) {
-    case SDLK_MINUS:
-    case SDLK_KP_MINUS:
-        audio_setviewer(viewerlevel - VOLUME_STEP, false);
-        break;
-    case SDLK_PLUS:
-    case SDLK_EQUALS: // plus without shift on most layouts
-    case SDLK_KP_PLUS:
-        audio_setviewer(viewerlevel + VOLUME_STEP, false);
-        break;
-    case SDLK_m:
-        if (repeat) return true;
-        muted = !muted;
-        break;
-    default:
-        return false;
-    }
+void volume_step(int delta) {
+    audio_setviewer(viewerlevel + delta, false);
     say();
-    return true;
+}
+
+void volume_togglemute() {
+    muted = !muted;
+    say();
 }

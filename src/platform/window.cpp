@@ -2,17 +2,15 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "platform/capture.h"
 #include "platform/desktop.h"
+#include "platform/messages.h"
 #include "platform/pacing.h"
 #include "platform/platform.h"
 #include "platform/screen.h"
@@ -22,34 +20,21 @@ PlatformOptions platformoptions;
 
 namespace {
 
-constexpr int QUEUESIZE = 256;
 constexpr double TICKHZ = 60.0;
-
-struct ScriptKey {
-    uint32_t ms;
-    int vk;       // 0: close the window
-    int layerkey; // else 0: a key the layer keeps (SDL key code): F12, the volume keys
-};
 
 struct PlatformState {
     bool started = false;
     bool virtualclock = false;
-    bool windowgone = false;
     SDL_Window *window = nullptr;
     SDL_Renderer *renderer = nullptr;
     SDL_Texture *texture = nullptr;
     int texw = 0, texh = 0;
-    WNDPROC proc = nullptr;
-    MSG queue[QUEUESIZE];
-    int head = 0, count = 0;
     // Clock: real time from the performance counter, or virtual ticks.
     uint64_t start = 0;
     uint64_t freq = 1;
     long virtualticks = 0;
     FramePacer pacer;
     long shown = 0;
-    std::vector<ScriptKey> script;
-    size_t nextkey = 0;
     // The last shown screen, for repaints after resizing and for idle ticks of a capture.
     std::vector<uint32_t> last;
     int lastw = 0, lasth = 0;
@@ -76,30 +61,6 @@ void sleepuntil(double when) {
     }
 }
 
-MSG &queued(int i) {
-    return ps.queue[(ps.head + i) % QUEUESIZE];
-}
-
-// The destroy and quit messages are the way out: never dropped.
-bool droppable(unsigned message) {
-    return message != WM_DESTROY && message != WM_QUIT;
-}
-
-// A full queue drops the newest key or repaint (a held key piles up repeats while the menu turns). The
-// destroy and quit messages always get in: they take the place of the newest key or repaint.
-void post(const MSG &m) {
-    if (ps.count == QUEUESIZE) {
-        if (droppable(m.message)) return;
-        int i = ps.count - 1;
-        while (i >= 0 && !droppable(queued(i).message)) i--;
-        if (i < 0) return; // a queue of nothing but ways out
-        for (; i + 1 < ps.count; i++) queued(i) = queued(i + 1);
-        ps.count--;
-    }
-    queued(ps.count) = m;
-    ps.count++;
-}
-
 int vkfromsdl(SDL_Keycode k) {
     switch (k) {
     case SDLK_RETURN:
@@ -122,18 +83,6 @@ int vkfromsdl(SDL_Keycode k) {
         if (k >= '0' && k <= '9') return int(k);
         return 0xFF; // some other key
     }
-}
-
-// The keys and repaints still waiting go with the window, as a destroyed window's messages do: the show
-// ends at once instead of first playing out every key that waited, and the destroy message always fits.
-void closewindow() {
-    if (ps.windowgone) return;
-    ps.windowgone = true;
-    int kept = 0;
-    for (int i = 0; i < ps.count; i++)
-        if (!droppable(queued(i).message)) queued(kept++) = queued(i);
-    ps.count = kept;
-    post(MSG{nullptr, WM_DESTROY, 0, 0});
 }
 
 // Shows the layer's last screen in the window, scaled to the output's size as it is at this moment.
@@ -171,7 +120,7 @@ void windowevent(const SDL_WindowEvent &e) {
     case SDL_WINDOWEVENT_RESIZED:
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
-        if (ps.windowgone) break;
+        if (windowgone()) break;
         if (ps.last.empty())
             post(MSG{nullptr, WM_PAINT, 0, 0});
         else
@@ -200,7 +149,40 @@ bool layerkey(SDL_Keycode k, Uint16 mod, bool repeat) {
         return true;
     }
     if (mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) return false;
-    return volume_key(k, repeat);
+    switch (k) {
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS:
+        volume_step(-VOLUME_STEP);
+        return true;
+    case SDLK_PLUS:
+    case SDLK_EQUALS: // plus without shift on most layouts
+    case SDLK_KP_PLUS:
+        volume_step(VOLUME_STEP);
+        return true;
+    case SDLK_m:
+        if (!repeat) volume_togglemute();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A scripted key that the layer keeps goes the way of the real key.
+void scriptlayerkey(LayerKey k) {
+    switch (k) {
+    case LAYERKEY_SCREENSHOT:
+        layerkey(SDLK_F12, KMOD_NONE, false);
+        break;
+    case LAYERKEY_VOLUMEDOWN:
+        layerkey(SDLK_MINUS, KMOD_NONE, false);
+        break;
+    case LAYERKEY_VOLUMEUP:
+        layerkey(SDLK_PLUS, KMOD_NONE, false);
+        break;
+    case LAYERKEY_MUTE:
+        layerkey(SDLK_m, KMOD_NONE, false);
+        break;
+    }
 }
 
 void gatherevents() {
@@ -217,12 +199,12 @@ void gatherevents() {
         case SDL_RENDER_DEVICE_RESET:
             // The renderer lost its texture; the layer still has the screen.
             if (e.type == SDL_RENDER_DEVICE_RESET) ps.texture = nullptr;
-            if (!ps.windowgone) drawwindow();
+            if (!windowgone()) drawwindow();
             break;
         case SDL_KEYDOWN: {
             const SDL_Keycode k = e.key.keysym.sym;
             if (layerkey(k, e.key.keysym.mod, e.key.repeat)) break;
-            if (!ps.windowgone)
+            if (!windowgone())
                 post(MSG{nullptr, WM_KEYDOWN, WPARAM(vkfromsdl(k)), LPARAM(e.key.repeat ? 1 << 30 : 0)});
             break;
         }
@@ -231,85 +213,7 @@ void gatherevents() {
         }
     }
     if (closesignals_taken()) closewindow(); // SIGTERM, SIGINT
-    // Scripted keys whose time has come.
-    const uint32_t now = GetTickCount();
-    while (ps.nextkey < ps.script.size() && ps.script[ps.nextkey].ms <= now) {
-        const ScriptKey &k = ps.script[ps.nextkey++];
-        if (k.layerkey)
-            layerkey(k.layerkey, KMOD_NONE, false);
-        else if (k.vk == 0)
-            closewindow();
-        else if (!ps.windowgone)
-            post(MSG{nullptr, WM_KEYDOWN, WPARAM(k.vk), 0});
-    }
-}
-
-// Keys a script can press that the layer keeps for itself.
-int layerkeyfromname(const std::string &n) {
-    std::string s;
-    for (char c : n) s += char(std::tolower(static_cast<unsigned char>(c)));
-    if (s == "f12") return SDLK_F12;
-    if (s == "minus" || s == "-") return SDLK_MINUS;
-    if (s == "plus" || s == "+") return SDLK_PLUS;
-    if (s == "m" || s == "mute") return SDLK_m;
-    return 0;
-}
-
-int vkfromname(const std::string &n) {
-    std::string s;
-    for (char c : n) s += char(std::tolower(static_cast<unsigned char>(c)));
-    if (s == "enter" || s == "return") return VK_RETURN;
-    if (s == "escape" || s == "esc") return VK_ESCAPE;
-    if (s == "left") return VK_LEFT;
-    if (s == "up") return VK_UP;
-    if (s == "right") return VK_RIGHT;
-    if (s == "down") return VK_DOWN;
-    if (s == "space") return VK_SPACE;
-    if (s == "close") return 0;
-    if (s.size() == 1 && std::isalnum(static_cast<unsigned char>(s[0]))) return std::toupper(s[0]);
-    return -1;
-}
-
-bool loadscript(const std::string &path) {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "showcase: cannot read the key script %s\n", path.c_str());
-        return false;
-    }
-    std::string line;
-    int lineno = 0;
-    while (std::getline(in, line)) {
-        lineno++;
-        if (size_t h = line.find('#'); h != std::string::npos) line.erase(h);
-        std::istringstream ls(line);
-        double seconds;
-        std::string name;
-        if (!(ls >> seconds)) {
-            if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-            std::fprintf(stderr, "%s:%d: expected a time in seconds and a key name\n", path.c_str(), lineno);
-            return false;
-        }
-        int repeat = 1;
-        if (!(ls >> name) || seconds < 0) {
-            std::fprintf(stderr, "%s:%d: expected a time in seconds and a key name\n", path.c_str(), lineno);
-            return false;
-        }
-        // An optional "xN" repeats the key N times, one tick apart (keyboard auto-repeat).
-        std::string rep;
-        if (ls >> rep && rep.size() > 1 && rep[0] == 'x') repeat = std::atoi(rep.c_str() + 1);
-        const int layer = layerkeyfromname(name);
-        const int vk = layer ? VK_SPACE : vkfromname(name);
-        if (vk < 0 || repeat < 1) {
-            std::fprintf(stderr, "%s:%d: unknown key '%s'\n", path.c_str(), lineno, name.c_str());
-            return false;
-        }
-        for (int i = 0; i < repeat; i++)
-            ps.script.push_back(
-                ScriptKey{uint32_t(std::llround(seconds * 1000.0 + i * 1000.0 / TICKHZ)), vk, layer});
-    }
-    std::stable_sort(ps.script.begin(), ps.script.end(),
-                     [](const ScriptKey &a, const ScriptKey &b) { return a.ms < b.ms; });
-    return true;
+    feedscript(GetTickCount(), scriptlayerkey);
 }
 
 } // namespace
@@ -317,6 +221,8 @@ bool loadscript(const std::string &path) {
 bool platform_init(const PlatformOptions &o) {
     platformoptions = o;
     ps = PlatformState{};
+    messages_reset();
+    clearscript();
     ps.virtualclock = o.headless;
     if (o.headless) {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
@@ -366,7 +272,7 @@ void createrenderer() {
 } // namespace
 
 HWND CreateShowWindow(const char *title, int width, int height, WNDPROC proc) {
-    ps.proc = proc;
+    messages_setproc(proc);
     if (platformoptions.headless && !platformoptions.dummywindow) return &ps;
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0"); // nearest neighbour: no blur
     // Made hidden and windowed: full screen is asked for once it is known whether a window manager will
@@ -437,30 +343,7 @@ uint32_t GetTickCount() {
 
 bool PeekMessage(MSG *m) {
     if (ps.started) gatherevents();
-    if (ps.count == 0) return false;
-    *m = ps.queue[ps.head];
-    ps.head = (ps.head + 1) % QUEUESIZE;
-    ps.count--;
-    return true;
-}
-
-void TranslateMessage(const MSG *) {}
-
-LRESULT DispatchMessage(const MSG *m) {
-    if (!ps.proc || m->message == WM_QUIT) return 0;
-    return ps.proc(m->hwnd, m->message, m->wParam, m->lParam);
-}
-
-void PostQuitMessage(int code) {
-    post(MSG{nullptr, WM_QUIT, WPARAM(code), 0});
-}
-
-void PostMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
-    post(MSG{nullptr, message, wParam, lParam});
-}
-
-LRESULT DefWindowProc(HWND, unsigned, WPARAM, LPARAM) {
-    return 0;
+    return messages_take(m);
 }
 
 namespace {
@@ -481,7 +364,7 @@ void showtick(const uint32_t *pixels, int width, int height) {
         const double at = ps.pacer.showtime(realseconds());
         sleepuntil(at);
         ps.pacer.shown(at);
-        if (!ps.windowgone) drawwindow();
+        if (!windowgone()) drawwindow();
     }
     ps.shown++;
     if (platformoptions.frames >= 0 && ps.shown >= platformoptions.frames && !ps.limitposted) {
@@ -520,8 +403,8 @@ void IdleMessage() {
     // Nothing changes on screen while the show waits for a key: sleep until the window system has
     // something to say or the next scripted key is due, and show nothing meanwhile.
     int wait = 1000;
-    if (ps.nextkey < ps.script.size()) {
-        const long due = long(ps.script[ps.nextkey].ms) - long(GetTickCount());
+    if (const long next = nextscriptkey(); next >= 0) {
+        const long due = next - long(GetTickCount());
         wait = int(std::clamp(due, 0L, long(wait)));
     }
     SDL_WaitEventTimeout(nullptr, wait);

@@ -98,7 +98,7 @@ void initnormals(object *o) {
         for (int c = 0; c < 3; c++)
             if (unsigned(o->faces[f].index[c]) < unsigned(V)) start[size_t(o->faces[f].index[c]) + 1]++;
     for (int j = 0; j < V; j++) start[size_t(j) + 1] += start[size_t(j)];
-    std::vector<int> corners(size_t(start[size_t(V)]));
+    std::vector<int> corners(static_cast<size_t>(start[size_t(V)]));
     {
         std::vector<int> fill(start.begin(), start.end() - 1);
         for (int f = 0; f < F; f++)

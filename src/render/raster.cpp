@@ -477,7 +477,7 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
             for (int j = 0; j < 3; j++) r.C[j] = L.C[j];
         const float mend = float(r.xr - r.xl);
         const v4 atend = mend * dEdx + L.E;
-        r.q = __builtin_shuffle(L.E, atend, i4{0, 1, 4, 5}) / __builtin_shuffle(L.E, atend, i4{2, 2, 6, 6});
+        r.q = SHUFFLE4(L.E, atend, 0, 1, 4, 5) / SHUFFLE4(L.E, atend, 2, 2, 6, 6);
     };
 
     unsigned char *rowaddr = screen + long(row) * pitch;
@@ -513,9 +513,9 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
         if (n < 16) {
             // Most spans are a single run shorter than 16 pixels: its start texel and both steps come
             // from one packed conversion.
-            const v4 steps = (q - __builtin_shuffle(q, i4{0, 1, 0, 1})) * RECIPROCALS[n];
+            const v4 steps = (q - SHUFFLE4(q, q, 0, 1, 0, 1)) * RECIPROCALS[n];
             // Through memory: four loads are cheaper than taking the lanes out one by one.
-            const i4 cv = ceil4(__builtin_shuffle(q, steps, i4{0, 1, 6, 7}) * 65536.0f);
+            const i4 cv = ceil4(SHUFFLE4(q, steps, 0, 1, 6, 7) * 65536.0f);
             alignas(16) int32_t c[4];
             std::memcpy(c, &cv, sizeof c);
             uint32_t U = uint32_t(c[0]), V = uint32_t(c[1]);

@@ -33,6 +33,13 @@ inline __m128i ceil32x4(__m128 f) {
 using v4 = float __attribute__((vector_size(16)));
 using i4 = int32_t __attribute__((vector_size(16)));
 
+// Lanes of a and b (numbered 0-3 and 4-7) picked by constant numbers; GCC and Clang name it differently.
+#if defined(__clang__)
+#define SHUFFLE4(a, b, i0, i1, i2, i3) __builtin_shufflevector(a, b, i0, i1, i2, i3)
+#else
+#define SHUFFLE4(a, b, i0, i1, i2, i3) __builtin_shuffle(a, b, i4{i0, i1, i2, i3})
+#endif
+
 // ceil32 of four values at once.
 inline i4 ceil4(v4 f) {
 #if SHOWCASE_SSE2

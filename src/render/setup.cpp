@@ -9,7 +9,7 @@
 
 namespace {
 
-inline float colour(const td3point &, int) {
+[[maybe_unused]] inline float colour(const td3point &, int) {
     return 0.0f;
 }
 inline float colour(const gtd3point &p, int k) {
@@ -40,7 +40,7 @@ template <bool G, class P> textmapclip *setup(P in[3], textmapclip *t) {
     const v4 Z = {p[0]->z, p[1]->z, p[2]->z, 0.0f};
     const v4 UW = v4{p[0]->u, p[1]->u, p[2]->u, 0.0f} * Z, VW = v4{p[0]->v, p[1]->v, p[2]->v, 0.0f} * Z;
     // The next vertex's values: edge e runs from vertex e to vertex e + 1.
-    auto next = [](v4 a) { return __builtin_shuffle(a, i4{1, 2, 0, 3}); };
+    auto next = [](v4 a) { return SHUFFLE4(a, a, 1, 2, 0, 3); };
 
     // The reciprocal heights of the three edges and, in the fourth lane, of the long edge.
     v4 heights = next(Y) - Y;

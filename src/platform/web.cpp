@@ -1,0 +1,221 @@
+// The browser: the window is the page's canvas, keys come from the page, frames are paced by the display's
+// animation frames at 60 Hz at most, and the show's nested loops hand the browser its event loop back
+// whenever they show a frame or wait (Asyncify). The page itself is web/showcase.js; the calls into it are
+// the Module.page functions below. A test mode runs on the virtual 60 Hz clock and tells the page of every
+// shown frame; capturing, it hands the page each frame's checksum instead of writing the frame.
+#include <emscripten.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "platform/capture.h"
+#include "platform/messages.h"
+#include "platform/platform.h"
+#include "platform/screen.h"
+
+PlatformOptions platformoptions;
+
+// --- the page ---
+
+// Milliseconds of the page's monotonic clock.
+EM_JS(double, page_now, (), { return performance.now(); });
+// Waits for the display's next frame and returns its time (the page keeps time when it is hidden).
+EM_ASYNC_JS(double, page_nextframe, (), { return await Module.page.nextframe(); });
+// Hands the browser its event loop for a moment, without waiting for a frame.
+EM_ASYNC_JS(void, page_yield, (), { await Module.page.yield(); });
+// Shows width x height pixels of red, green, blue and alpha bytes on the canvas.
+EM_JS(void, page_draw, (const unsigned char *rgba, int width, int height),
+      { Module.page.draw(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height); });
+// The next key the page has seen: 0 none, -1 a close request, else the virtual-key code, plus 0x10000 for
+// an auto-repeat.
+EM_JS(int, page_takekey, (), { return Module.page.takekey(); });
+EM_JS(void, page_showcursor, (int show), { Module.page.showcursor(show != 0); });
+EM_JS(void, page_framesum, (unsigned sum), { Module.page.framesum(sum >>> 0); });
+EM_JS(void, page_ended, (), { Module.page.ended(); });
+
+namespace {
+
+constexpr double TICKMS = 1000.0 / 60.0;
+
+struct WebState {
+    bool started = false;
+    bool virtualclock = false;
+    double start = 0; // the clock's zero in page milliseconds: half a tick before an animation frame
+    double lastyield = 0;
+    long virtualticks = 0;
+    long lastshowntick = -1;
+    long shown = 0;
+    std::vector<uint32_t> last; // the last shown screen
+    int lastw = 0, lasth = 0;
+    std::vector<unsigned char> rgba;
+    bool limitposted = false;
+};
+WebState ws;
+
+long tickat(double ms) {
+    return long(std::floor((ms - ws.start) / TICKMS));
+}
+
+long currenttick() {
+    return ws.virtualclock ? ws.virtualticks : tickat(page_now());
+}
+
+// The animation frames are half a tick away from the tick boundaries, so their small jitter never makes a
+// tick of the display's 60 Hz count twice or not at all.
+void sleepuntiltick(long tick) {
+    while (tickat(page_nextframe()) < tick) {
+    }
+}
+
+void drawcanvas() {
+    if (ws.last.empty()) return;
+    const size_t n = ws.last.size();
+    ws.rgba.resize(n * 4);
+    for (size_t i = 0; i < n; i++) {
+        const uint32_t p = ws.last[i];
+        ws.rgba[i * 4 + 0] = uint8_t(p >> 16);
+        ws.rgba[i * 4 + 1] = uint8_t(p >> 8);
+        ws.rgba[i * 4 + 2] = uint8_t(p);
+        ws.rgba[i * 4 + 3] = 255;
+    }
+    page_draw(ws.rgba.data(), ws.lastw, ws.lasth);
+}
+
+// FNV-1a over the frame's size and the red, green and blue bytes of its pixels, row by row: what the tests
+// compute from a native capture's PNG frames.
+uint32_t framesum(const uint32_t *pixels, int width, int height) {
+    uint32_t h = 2166136261u;
+    auto byte = [&h](uint8_t b) { h = (h ^ b) * 16777619u; };
+    for (int v : {width, height})
+        for (int k = 0; k < 4; k++) byte(uint8_t(unsigned(v) >> (8 * k)));
+    for (size_t i = 0, n = size_t(width) * height; i < n; i++) {
+        byte(uint8_t(pixels[i] >> 16));
+        byte(uint8_t(pixels[i] >> 8));
+        byte(uint8_t(pixels[i]));
+    }
+    return h;
+}
+
+void gatherevents() {
+    for (int k; (k = page_takekey()) != 0;) {
+        if (k < 0) {
+            closewindow();
+        } else if (!windowgone()) {
+            post(MSG{nullptr, WM_KEYDOWN, WPARAM(k & 0xFFFF), LPARAM(k & 0x10000 ? 1 << 30 : 0)});
+        }
+    }
+    feedscript(GetTickCount(), nullptr);
+}
+
+// A virtual-clock run keeps the page alive: every few dozen milliseconds it shows where it is and lets the
+// browser run.
+void virtualyield() {
+    const double now = page_now();
+    if (now - ws.lastyield < 30.0) return;
+    drawcanvas();
+    page_yield();
+    ws.lastyield = page_now();
+}
+
+// One 60 Hz tick of shown screen: pacing, the canvas or the checksum, the frame limit.
+void showtick(const uint32_t *pixels, int width, int height) {
+    if (ws.virtualclock) {
+        ws.virtualticks++;
+        page_framesum(platformoptions.capture.empty() ? 0 : framesum(pixels, width, height));
+        virtualyield();
+    } else {
+        long tick = currenttick();
+        if (tick <= ws.lastshowntick) {
+            sleepuntiltick(ws.lastshowntick + 1);
+            tick = ws.lastshowntick + 1;
+        } else {
+            page_yield(); // a late frame still lets the page run
+        }
+        ws.lastshowntick = tick;
+        if (!windowgone()) drawcanvas();
+    }
+    ws.shown++;
+    if (platformoptions.frames >= 0 && ws.shown >= platformoptions.frames && !ws.limitposted) {
+        ws.limitposted = true;
+        closewindow();
+    }
+}
+
+} // namespace
+
+bool platform_init(const PlatformOptions &o) {
+    platformoptions = o;
+    ws = WebState{};
+    messages_reset();
+    clearscript();
+    ws.virtualclock = o.headless;
+    if (!o.keys.empty() && !loadscript(o.keys)) return false;
+    ws.started = true;
+    ws.lastyield = page_now();
+    if (!ws.virtualclock) ws.start = page_nextframe() - TICKMS / 2;
+    return true;
+}
+
+HWND CreateShowWindow(const char *, int, int, WNDPROC proc) {
+    messages_setproc(proc);
+    return &ws;
+}
+
+void ShowCursor(bool show) {
+    if (ws.started) page_showcursor(show);
+}
+
+bool platform_shutdown() {
+    if (ws.started) page_ended();
+    ws.started = false;
+    return true; // nothing is written that could fail
+}
+
+long platform_shownframes() {
+    return ws.shown;
+}
+
+uint32_t GetTickCount() {
+    if (ws.virtualclock) return uint32_t(ws.virtualticks * 1000 / 60);
+    return uint32_t(page_now() - ws.start);
+}
+
+bool PeekMessage(MSG *m) {
+    if (ws.started) gatherevents();
+    return messages_take(m);
+}
+
+void screen_show(const uint32_t *pixels, int width, int height) {
+    if (ws.last.size() != size_t(width) * height) ws.last.resize(size_t(width) * height);
+    std::memcpy(ws.last.data(), pixels, size_t(width) * height * 4);
+    ws.lastw = width;
+    ws.lasth = height;
+    showtick(ws.last.data(), width, height);
+}
+
+void screen_waittick() {
+    if (ws.virtualclock || !ws.started) return;
+    sleepuntiltick(currenttick() + 1);
+}
+
+void IdleMessage() {
+    if (ws.virtualclock) {
+        // The screen stays as it is for one more tick.
+        if (ws.lastw == 0) {
+            ws.last.assign(640 * 480, 0);
+            ws.lastw = 640;
+            ws.lasth = 480;
+        }
+        showtick(ws.last.data(), ws.lastw, ws.lasth);
+        return;
+    }
+    if (!ws.started) return;
+    page_nextframe();
+}
+
+// The browser writes no captures: its test mode hands the frames' checksums to the page instead.
+const CaptureFormat *capture_formats() {
+    static const CaptureFormat none[1] = {};
+    return none;
+}

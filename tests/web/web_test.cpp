@@ -1,0 +1,232 @@
+// The browser build in headless Chromium: the page as a viewer meets it, and in the test mode the frames of
+// the tour's first two minutes are, checksum for checksum, the frames the desktop program captures.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/pngfile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string webdir() {
+    const char *env = std::getenv("SHOWCASE_WEB_BUILD");
+    return env && *env ? env : std::string(SHOWCASE_SOURCE_DIR) + "/build-web";
+}
+
+struct Report {
+    int status = -1;
+    std::string json;
+};
+
+// Runs the driver; its last line is the JSON report.
+Report drive(const std::string &args) {
+    const std::string cmd =
+        "node " + std::string(SHOWCASE_SOURCE_DIR) + "/tests/web/browser.mjs '" + webdir() + "' " + args;
+    Report r;
+    std::FILE *p = ::popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[65536];
+    std::string out;
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    const int s = ::pclose(p);
+    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    const size_t nl = out.rfind('\n');
+    r.json = nl == std::string::npos ? out : out.substr(nl + 1);
+    return r;
+}
+
+// The raw text of a field of the report's top level (numbers, true/false, "strings", [arrays]).
+std::string field(const std::string &json, const std::string &key) {
+    const std::string k = "\"" + key + "\":";
+    const size_t at = json.find(k);
+    if (at == std::string::npos) return {};
+    size_t b = at + k.size(), e = b;
+    if (json[b] == '"') {
+        e = json.find('"', b + 1);
+        return json.substr(b + 1, e - b - 1);
+    }
+    int depth = 0;
+    for (; e < json.size(); e++) {
+        const char c = json[e];
+        if (c == '[' || c == '{') depth++;
+        if (c == ']' || c == '}') {
+            if (depth == 0) break;
+            depth--;
+        }
+        if (c == ',' && depth == 0) break;
+    }
+    return json.substr(b, e - b);
+}
+
+double number(const std::string &json, const std::string &key) {
+    const std::string v = field(json, key);
+    return v.empty() ? -1.0 : std::atof(v.c_str());
+}
+
+std::vector<uint32_t> numbers(const std::string &list) {
+    std::vector<uint32_t> out;
+    const char *p = list.c_str();
+    while (*p) {
+        if (*p >= '0' && *p <= '9') {
+            char *end;
+            out.push_back(uint32_t(std::strtoul(p, &end, 10)));
+            p = end;
+        } else {
+            p++;
+        }
+    }
+    return out;
+}
+
+// The checksum the browser hands back: FNV-1a over the frame's width and height (four bytes each, lowest
+// first) and then its red, green and blue bytes, row by row.
+uint32_t framesum(const Rgb &f) {
+    uint32_t h = 2166136261u;
+    auto byte = [&h](uint8_t b) { h = (h ^ b) * 16777619u; };
+    for (int v : {f.width, f.height})
+        for (int k = 0; k < 4; k++) byte(uint8_t(unsigned(v) >> (8 * k)));
+    for (unsigned char c : f.px) byte(c);
+    return h;
+}
+
+class Browser : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(webdir() + "/index.html"))
+            << "no browser build in " << webdir() << ": run 'make web' first";
+    }
+    Report run(const std::string &args) {
+        Report r = drive(args);
+        if (r.status == 77) {
+            skipped = true;
+            return r;
+        }
+        EXPECT_EQ(r.status, 0) << r.json;
+        EXPECT_EQ(field(r.json, "errors"), "[]") << "console errors: " << r.json;
+        return r;
+    }
+    bool skipped = false;
+};
+
+} // namespace
+
+TEST_F(Browser, AViewerStartsTheShowTurnsTheMenuOpensAPictureAndClosesIt) {
+    const Report r = run("show");
+    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
+    const std::string &j = r.json;
+    EXPECT_EQ(field(j, "startscreen"), "true");
+    EXPECT_EQ(field(j, "starttext"), "click or press a key to start");
+    const double start = number(j, "clicktofirstframe");
+    EXPECT_GE(start, 0.0);
+    EXPECT_LE(start, 2000.0) << "milliseconds from the click to the first intro frame";
+    EXPECT_EQ(field(j, "audiostate"), "running");
+    EXPECT_EQ(number(j, "musicvolume"), 40.0);
+    // Twelve seconds of intro: 720 frames at 60 a second, fewer on a machine too busy to keep pace.
+    EXPECT_GT(number(j, "introframes"), 120.0);
+    EXPECT_EQ(number(j, "menuturnframes"), 17.0);
+    EXPECT_EQ(field(j, "menuturnchanged"), "true");
+    EXPECT_EQ(field(j, "menuback"), "true");
+    EXPECT_GE(number(j, "galleryframes"), 125.0);
+    // A picture fills the 640 x 480 screen of the mode-switching presentation.
+    EXPECT_EQ(number(field(j, "picture"), "width"), 640.0);
+    EXPECT_EQ(field(j, "creditsrunning"), "true");
+    EXPECT_EQ(field(j, "endscreen"), "true");
+    EXPECT_EQ(field(j, "endtext"), "the show has ended");
+    EXPECT_EQ(number(j, "musicvolumeatend"), 0.0);
+    EXPECT_EQ(field(j, "startsagain"), "true");
+    std::printf("click to first frame %.0f ms, first load %.1f MB\n", start, number(j, "download") / 1e6);
+}
+
+namespace {
+
+// The desktop program's frames of the same key script, captured headless, as checksums.
+std::vector<uint32_t> nativesums(const char *program, long frames) {
+    const fs::path dir = fs::temp_directory_path() /
+                         ("showcase-web-" + std::string(program) + "-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    const std::string bin = SHOWCASE_BIN_DIR;
+    const std::string cmd = bin + "/" + program + " --data " + bin + "/data --keys " + SHOWCASE_SOURCE_DIR +
+                            "/scripts/tour.keys --capture " + dir.string() + " --frames " +
+                            std::to_string(frames) + " >/dev/null 2>&1";
+    std::vector<uint32_t> sums;
+    if (std::system(cmd.c_str()) != 0) return sums;
+    for (long i = 1; i <= frames; i++) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%06ld.png", i);
+        const Rgb f = readpng(dir.string() + name);
+        if (f.width == 0) break;
+        sums.push_back(framesum(f));
+    }
+    fs::remove_all(dir);
+    return sums;
+}
+
+void expectsame(const std::vector<uint32_t> &native, const std::vector<uint32_t> &web, long frames) {
+    for (size_t i = 0; i < native.size() && i < web.size(); i++)
+        ASSERT_EQ(web[i], native[i]) << "frame " << i + 1 << " (" << double(i) / 60.0
+                                     << " s into the tour) differs from the desktop program's";
+    EXPECT_EQ(native.size(), size_t(frames)) << "the native capture is short";
+    EXPECT_EQ(web.size(), size_t(frames)) << "the browser showed another number of frames";
+}
+
+} // namespace
+
+// The intro, the menu turning both ways, the doors, every picture of the gallery, and the credits' first
+// second: the tour up to 116.8 s.
+TEST_F(Browser, TheTourShowsTheSameFramesAsTheDesktopProgram) {
+    constexpr long frames = 7010;
+    const Report r = run("frames " + std::to_string(frames));
+    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
+    std::printf("the browser ran %ld frames in %.1f s\n", frames, number(r.json, "seconds"));
+    expectsame(nativesums("showcase-fs", frames), numbers(field(r.json, "framesums")), frames);
+}
+
+TEST_F(Browser, TheFixedModePresentationShowsTheSameFramesToo) {
+    constexpr long frames = 900;
+    const Report r = run("frames " + std::to_string(frames) + " --fixed");
+    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
+    expectsame(nativesums("showcase", frames), numbers(field(r.json, "framesums")), frames);
+}
+
+// The module at the show's normal volume, 40 of 64: the desktop capture's sound of the first ten seconds and
+// the page's player rendering the same seconds are equally loud, within 1 dB.
+TEST_F(Browser, TheMusicIsAsLoudAsOnTheDesktop) {
+    const std::string bin = SHOWCASE_BIN_DIR;
+    const Report r = run("loudness '" + bin + "/data/music/velun.xm' 10");
+    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
+    const double web = number(r.json, "rms");
+    ASSERT_GT(web, 0.0) << r.json;
+
+    const fs::path dir = fs::temp_directory_path() / ("showcase-web-sound-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    const std::string cmd = bin + "/showcase-fs --data " + bin + "/data --capture " + dir.string() +
+                            " --frames 600 >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    std::FILE *f = std::fopen((dir / "audio.wav").c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<int16_t> pcm(48000 * 10 * 2);
+    std::fseek(f, 44, SEEK_SET);
+    const size_t got = std::fread(pcm.data(), 2, pcm.size(), f);
+    std::fclose(f);
+    fs::remove_all(dir);
+    ASSERT_EQ(got, pcm.size()) << "the capture's sound is short";
+    double sum = 0;
+    for (int16_t s : pcm) sum += double(s) * s;
+    const double native = std::sqrt(sum / double(pcm.size())) / 32768.0;
+    ASSERT_GT(native, 0.0);
+    const double db = 20.0 * std::log10(web / native);
+    std::printf("music level: desktop %.5f, browser %.5f, %+.3f dB\n", native, web, db);
+    EXPECT_LT(std::fabs(db), 1.0);
+}
