@@ -10,6 +10,7 @@
 
 #include "image/image.h"
 #include "platform/paths.h"
+#include "platform/program.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ uint16_t le16(const unsigned char *p) {
 }
 
 [[noreturn]] void refuse(const std::string &path, const char *why) {
-    std::fprintf(stderr, "showcase: %s: %s\n", path.c_str(), why);
+    std::fprintf(stderr, "%s: %s: %s\n", programname(), path.c_str(), why);
     std::exit(1);
 }
 

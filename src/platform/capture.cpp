@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/program.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ std::string quoted(const std::string &s) {
 bool writepng(const std::string &path, const uint32_t *pixels, int width, int height) {
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f) {
-        std::fprintf(stderr, "showcase: cannot write %s\n", path.c_str());
+        std::fprintf(stderr, "%s: cannot write %s\n", programname(), path.c_str());
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -81,7 +82,7 @@ bool writepng(const std::string &path, const uint32_t *pixels, int width, int he
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         std::fclose(f);
-        std::fprintf(stderr, "showcase: cannot write %s\n", path.c_str());
+        std::fprintf(stderr, "%s: cannot write %s\n", programname(), path.c_str());
         return false;
     }
     png_init_io(png, f);
@@ -111,22 +112,21 @@ bool capture_start(const std::string &dest) {
     if (cap.video && !hasffmpeg()) {
         cap.video = false;
         cap.folder = dest.substr(0, dest.rfind('.'));
-        std::fprintf(stderr,
-                     "showcase: ffmpeg is not installed; writing PNG frames and audio.wav to %s instead\n",
-                     cap.folder.c_str());
+        std::fprintf(stderr, "%s: ffmpeg is not installed; writing PNG frames and audio.wav to %s instead\n",
+                     programname(), cap.folder.c_str());
     } else {
         cap.folder = cap.video ? dest + ".parts" : dest;
     }
     ::mkdir(cap.folder.c_str(), 0755);
     struct stat st;
     if (::stat(cap.folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "showcase: cannot create the capture folder %s\n", cap.folder.c_str());
+        std::fprintf(stderr, "%s: cannot create the capture folder %s\n", programname(), cap.folder.c_str());
         return false;
     }
     const std::string wavpath = cap.folder + "/audio.wav";
     cap.wav = std::fopen(wavpath.c_str(), "wb");
     if (!cap.wav) {
-        std::fprintf(stderr, "showcase: cannot write %s\n", wavpath.c_str());
+        std::fprintf(stderr, "%s: cannot write %s\n", programname(), wavpath.c_str());
         return false;
     }
     writewavheader(cap.wav, 0);
@@ -136,7 +136,7 @@ bool capture_start(const std::string &dest) {
                                 quoted(cap.folder + "/video.mkv");
         cap.ffmpeg = ::popen(cmd.c_str(), "w");
         if (!cap.ffmpeg) {
-            std::fprintf(stderr, "showcase: cannot start ffmpeg\n");
+            std::fprintf(stderr, "%s: cannot start ffmpeg\n", programname());
             return false;
         }
         cap.scaled.assign(640 * 480, 0);
@@ -192,13 +192,14 @@ void capture_finish() {
             std::remove((cap.folder + "/video.mkv").c_str());
             std::remove((cap.folder + "/audio.wav").c_str());
             ::rmdir(cap.folder.c_str());
-            std::fprintf(stderr, "showcase: captured %ld frames to %s\n", cap.frames, cap.dest.c_str());
+            std::fprintf(stderr, "%s: captured %ld frames to %s\n", programname(), cap.frames,
+                         cap.dest.c_str());
         } else {
-            std::fprintf(stderr, "showcase: ffmpeg could not mux %s; the parts are in %s\n", cap.dest.c_str(),
-                         cap.folder.c_str());
+            std::fprintf(stderr, "%s: ffmpeg could not mux %s; the parts are in %s\n", programname(),
+                         cap.dest.c_str(), cap.folder.c_str());
         }
     } else {
-        std::fprintf(stderr, "showcase: captured %ld frames and audio.wav to %s\n", cap.frames,
+        std::fprintf(stderr, "%s: captured %ld frames and audio.wav to %s\n", programname(), cap.frames,
                      cap.folder.c_str());
     }
 }

@@ -13,6 +13,7 @@
 
 #include "platform/capture.h"
 #include "platform/platform.h"
+#include "platform/program.h"
 #include "platform/screen.h"
 
 PlatformOptions platformoptions;
@@ -153,7 +154,7 @@ void screenshot() {
             continue;
         }
         if (writepng(path, ps.last.data(), ps.lastw, ps.lasth))
-            std::fprintf(stderr, "showcase: screenshot %s\n", path.c_str());
+            std::fprintf(stderr, "%s: screenshot %s\n", programname(), path.c_str());
         return;
     }
 }
@@ -225,7 +226,7 @@ int vkfromname(const std::string &n) {
 bool loadscript(const std::string &path) {
     std::ifstream in(path);
     if (!in) {
-        std::fprintf(stderr, "showcase: cannot read the key script %s\n", path.c_str());
+        std::fprintf(stderr, "%s: cannot read the key script %s\n", programname(), path.c_str());
         return false;
     }
     std::string line;
@@ -285,11 +286,11 @@ bool platform_init(const PlatformOptions &o) {
     }
     if (nodisplay) {
         std::fprintf(stderr,
-                     "showcase: no display to show the show on (%s).\n"
+                     "%s: no display to show the show on (%s).\n"
                      "  Watch it headless and capture it instead, for example:\n"
                      "    showcase-fs --headless --keys tour.keys --capture show.mp4\n"
                      "  or run 'make capture' in the source folder.\n",
-                     SDL_GetError());
+                     programname(), SDL_GetError());
         return false;
     }
     if (!o.headless) SDL_InitSubSystem(SDL_INIT_AUDIO);
@@ -321,7 +322,7 @@ HWND CreateShowWindow(const char *title, int width, int height, WNDPROC proc) {
     ps.window =
         SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * k, height * k, flags);
     if (!ps.window) {
-        std::fprintf(stderr, "showcase: cannot open a window: %s\n", SDL_GetError());
+        std::fprintf(stderr, "%s: cannot open a window: %s\n", programname(), SDL_GetError());
         return nullptr;
     }
     SDL_SetWindowMinimumSize(ps.window, width / 2, height / 2);
