@@ -4,8 +4,12 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= 2
 PROGRAM    ?= showcase-fs
 ARGS       ?=
+PREFIX     ?= /usr/local
+DESTDIR    ?=
+# Configures only a build folder that has not been configured; the build itself notices changed CMake files.
+CONFIGURED  = $(BUILD)/CMakeCache.txt
 
-.PHONY: all deps configure build run test test-release test-asan test-fuzz capture contact-sheet bench format clean
+.PHONY: all deps configure build run install deb test test-release test-asan test-fuzz capture contact-sheet bench format clean
 
 all: build
 
@@ -18,8 +22,26 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# Only what the show needs (the engine, the two programs, the data generator and the data), one line a stage.
+run: deps
+	@[ -f $(CONFIGURED) ] || scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@scripts/stage "building the engine, the two programs and the data tree in $(BUILD)/data" \
+		cmake --build $(BUILD) -j$(JOBS) --target show
 	@scripts/run-show $(BUILD) $(PROGRAM) $(ARGS)
+
+# The programs, the scene tools, the data tree, man pages, desktop entries, icons and AppStream metadata.
+install: deps
+	@[ -f $(CONFIGURED) ] || scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@scripts/stage "building what an install holds" cmake --build $(BUILD) -j$(JOBS) --target installable
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package build/showcase_VERSION_amd64.deb, and what lintian says of it.
+deb: deps
+	@[ -f $(CONFIGURED) ] || scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@scripts/stage "building what the package holds" cmake --build $(BUILD) -j$(JOBS) --target installable
+	@scripts/stage "packing the Debian package" sh -c 'cd $(BUILD) && cpack -G DEB'
+	@ls $(BUILD)/showcase_*.deb
+	@lintian --pedantic --info $(BUILD)/showcase_*.deb || true
 
 test: test-release test-asan test-fuzz
 
