@@ -2,10 +2,9 @@
 # generator (make deb) read the same install rules, so the package holds exactly what an install holds.
 include(GNUInstallDirs)
 
-set(SHOWCASE_APP_ID "io.github.showcase.showcase" CACHE STRING "AppStream id of the show")
+set(SHOWCASE_APP_ID "io.github.showcase.showcase")
 set(SHOWCASE_ICON "showcase")
-set(SHOWCASE_MAINTAINER "Showcase maintainers <maintainers@users.noreply.c-seed-9810a322.example>"
-  CACHE STRING "Maintainer of the package")
+set(SHOWCASE_MAINTAINER "Showcase maintainers <maintainers@users.noreply.c-seed-9810a322.example>")
 # The release date of this version, for the AppStream release entry and the package's changelog.
 set(SHOWCASE_RELEASE_DATE "2026-12-07")
 set(SHOWCASE_RELEASE_RFC2822 "Mon, 07 Dec 2026 00:00:00 +0000")
@@ -31,7 +30,7 @@ foreach(entry
   if(HELP2MAN)
     add_custom_command(OUTPUT ${page}.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${SHOWCASE_GEN}/man
-      COMMAND ${HELP2MAN} --no-info --section=6 --name=${whatis} --output=${page} $<TARGET_FILE:${prog}>
+      COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 ${HELP2MAN} --no-info --section=6 --name=${whatis} --output=${page} $<TARGET_FILE:${prog}>
       COMMAND gzip -9nf ${page}
       DEPENDS ${prog}
       VERBATIM)
@@ -104,7 +103,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ffmpeg")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
-set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR})
 # Only what the install rules name; the package is made without building anything else.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};showcase;ALL;/")
 include(CPack)
