@@ -30,7 +30,10 @@ namespace fs = std::filesystem;
 namespace {
 
 const char *const USAGE =
-    "usage: showcase-render SCENE FRAME OUT.png [--yrot N] [--background PICTURE]\n"
+    "Usage: showcase-render SCENE FRAME OUT.png [--yrot N] [--background PICTURE]\n"
+    "\n"
+    "Draws one frame of a .3DS scene with the show's own renderer into a 320 x 240 PNG.\n"
+    "\n"
     "  SCENE       a .3DS scene; its texture maps are read from gfx/maps of the first\n"
     "              folder, from the scene's own folder upwards, that has one\n"
     "  FRAME       the frame of the scene's camera path to draw, from 0\n"

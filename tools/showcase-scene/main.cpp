@@ -19,7 +19,8 @@ namespace {
 
 void usage(std::FILE *to) {
     std::fputs(
-        "usage: showcase-scene [--no-maps] FILE [FRAME...]\n"
+        "Usage: showcase-scene [--no-maps] FILE [FRAME...]\n"
+        "\n"
         "Loads a .3DS scene as the show does and prints what was read; each FRAME adds the camera\n"
         "of that animation frame. Texture maps are looked up in gfx/maps/ of the first folder, from\n"
         "the file's own folder upwards, that has one.\n"
