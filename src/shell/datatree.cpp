@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "platform/paths.h"
 #include "shell/shell.h"
@@ -63,7 +66,9 @@ bool finddatatree(const std::string &given, const std::string &cwd, const std::s
     // tree that the build generates beside it.
     std::vector<DataTree> candidates = {{cwd, false}};
     if (!exedir.empty()) {
-        candidates.push_back({exedir + "/../share/showcase", true});
+        // The executable's path is already resolved, so bin/.. can be folded away to name the folder plainly.
+        candidates.push_back(
+            {std::filesystem::path(exedir + "/../share/showcase").lexically_normal().string(), true});
         candidates.push_back({exedir + "/data", false});
     }
     for (const DataTree &c : candidates) {
