@@ -41,7 +41,7 @@ deb: deps
 	@scripts/stage "building what the package holds" cmake --build $(BUILD) -j$(JOBS) --target installable
 	@scripts/stage "packing the Debian package" sh -c 'cd $(BUILD) && cpack -G DEB'
 	@ls $(BUILD)/showcase_*.deb
-	@lintian --pedantic --info $(BUILD)/showcase_*.deb || true
+	@lintian --pedantic --display-info $(BUILD)/showcase_*.deb || true
 
 test: test-release test-asan test-fuzz
 
