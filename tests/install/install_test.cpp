@@ -144,9 +144,10 @@ TEST_P(DataFolder, FromTheBuildFolderTheGeneratedTreeIsFoundWithoutData) {
     fs::remove_all(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, DataFolder, ::testing::Values("showcase", "showcase-fs"), [](const auto &info) {
-    return std::string(info.param) == "showcase" ? "fixed" : "modeswitch";
-});
+INSTANTIATE_TEST_SUITE_P(Both, DataFolder, ::testing::Values("showcase", "showcase-fs"),
+                         [](const auto &info) {
+                             return std::string(info.param) == "showcase" ? "fixed" : "modeswitch";
+                         });
 
 TEST(Install, TheInstalledShowFindsItsDataFromAnyFolderAndMovesWithItsPrefix) {
     const std::string dest = scratch("destdir");
