@@ -58,6 +58,7 @@ test-asan: deps
 
 test-fuzz: deps
 	@if [ -x scripts/fuzz-3ds ]; then scripts/fuzz-3ds; fi
+	@scripts/fuzz-images
 
 capture: build
 	@scripts/capture $(BUILD) $(PROGRAM)

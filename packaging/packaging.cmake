@@ -111,3 +111,8 @@ include(CPack)
 foreach(prog showcase showcase-fs showcase-scene showcase-render)
   target_link_options(${prog} PRIVATE -Wl,-z,relro,-z,now)
 endforeach()
+
+# The scene tools say their version as the programs do, for their man pages.
+foreach(tool showcase-scene showcase-render)
+  target_compile_definitions(${tool} PRIVATE SHOWCASE_VERSION="${PROJECT_VERSION}")
+endforeach()

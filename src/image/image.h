@@ -12,3 +12,14 @@ void readbmp32(const char *filename, int x, int y, unsigned char *dest, size_t d
 // clipped. Returns 0 when the file cannot be opened (dest untouched), 1 when decoded. A decoding error
 // prints the library's message and ends the program with status 255.
 int readjpg(const char *filename, unsigned char *dest, size_t destsize);
+
+// Pictures larger than this on either side are refused before any decoding: no picture of the show comes
+// near it, and a header that claims more is lying.
+constexpr long MAXPICTURESIDE = 32768;
+
+// The readers' cores on a file's bytes in memory, for the fuzzers and the tests: null when read (what
+// does not fit in destsize bytes is clipped), else the reason the picture is refused. They never end the
+// program.
+const char *decodebmp32(const unsigned char *file, size_t size, int x, int y, unsigned char *dest,
+                        size_t destsize);
+const char *decodejpg(const unsigned char *data, size_t size, unsigned char *dest, size_t destsize);

@@ -1,6 +1,8 @@
 // The JPEG reader: libjpeg decodes, this lays the rows out as 32-bit pixels (blue, green, red, 0).
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 // jpeglib.h wants size_t and FILE declared first.
@@ -8,13 +10,108 @@
 
 #include "image/image.h"
 #include "platform/paths.h"
+#include "platform/program.h"
 
 namespace {
 
-// The library's message on standard error, then the end of the program with status 255.
-[[noreturn]] void fatalerror(j_common_ptr cinfo) {
-    (*cinfo->err->output_message)(cinfo);
-    std::exit(255);
+// libjpeg's working memory for one picture. A progressive picture keeps all its coefficients, about 2 to
+// 6 bytes a pixel: this is enough for pictures far larger than the show's and stops a lying header from
+// taking the machine's memory.
+constexpr long MAXJPEGMEMORY = 256L * 1024 * 1024;
+
+struct ErrorManager {
+    jpeg_error_mgr std;
+    const char *name;
+    jmp_buf escape;
+    char message[JMSG_LENGTH_MAX];
+    bool fatal; // errors end the program (the readers' own way) or return to the caller
+};
+
+// Every message of the library names the file first.
+void outputmessage(j_common_ptr cinfo) {
+    ErrorManager *e = reinterpret_cast<ErrorManager *>(cinfo->err);
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    if (e->fatal) std::fprintf(stderr, "%s: %s: %s\n", programname(), e->name, text);
+}
+
+// The library's message, then the end of the program with status 255; or, for the in-memory reader,
+// back to it with the message.
+[[noreturn]] void errorexit(j_common_ptr cinfo) {
+    ErrorManager *e = reinterpret_cast<ErrorManager *>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, e->message);
+    if (e->fatal) {
+        std::fprintf(stderr, "%s: %s: %s\n", programname(), e->name, e->message);
+        std::exit(255);
+    }
+    std::longjmp(e->escape, 1);
+}
+
+// Decodes from the open file f, or else from the bytes in memory. Null on success, else the reason.
+// Only rows that land in dest are decoded.
+const char *decode(jpeg_decompress_struct *cinfo, ErrorManager *err, std::FILE *f, const unsigned char *data,
+                   size_t size, unsigned char *dest, size_t destsize) {
+    if (setjmp(err->escape)) {
+        jpeg_destroy_decompress(cinfo);
+        return err->message;
+    }
+    if (f)
+        jpeg_stdio_src(cinfo, f);
+    else
+        jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+    cinfo->mem->max_memory_to_use = MAXJPEGMEMORY;
+    jpeg_read_header(cinfo, TRUE);
+    if (cinfo->image_width > MAXPICTURESIDE || cinfo->image_height > MAXPICTURESIDE) {
+        std::snprintf(err->message, sizeof err->message,
+                      "the JPEG declares %u x %u pixels, more than any picture can be (32768 a side)",
+                      unsigned(cinfo->image_width), unsigned(cinfo->image_height));
+        if (err->fatal) {
+            std::fprintf(stderr, "%s: %s: %s\n", programname(), err->name, err->message);
+            std::exit(255);
+        }
+        jpeg_destroy_decompress(cinfo);
+        return err->message;
+    }
+    // Colour files decode to RGB by default; a grey file is expanded to grey pixels the same way.
+    cinfo->out_color_space = JCS_RGB;
+    jpeg_start_decompress(cinfo);
+
+    const JDIMENSION width = cinfo->output_width;
+    JSAMPARRAY row =
+        (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, width * 4, 1);
+    const size_t rowbytes = size_t(width) * 4;
+    size_t at = 0;
+    while (cinfo->output_scanline < cinfo->output_height) {
+        // A picture taller than the block: the rows that cannot land are not decoded at all.
+        if (at >= destsize) {
+            jpeg_abort_decompress(cinfo);
+            break;
+        }
+        jpeg_read_scanlines(cinfo, row, 1);
+        const unsigned char *s = row[0];
+        const size_t n = std::min(rowbytes, destsize - at) / 4;
+        for (size_t c = 0; c < n; c++) {
+            unsigned char *d = dest + at + c * 4;
+            d[0] = s[c * 3 + 2];
+            d[1] = s[c * 3 + 1];
+            d[2] = s[c * 3];
+            d[3] = 0;
+        }
+        at += rowbytes;
+    }
+    if (cinfo->output_scanline >= cinfo->output_height) jpeg_finish_decompress(cinfo);
+    jpeg_destroy_decompress(cinfo);
+    return nullptr;
+}
+
+void setup(jpeg_decompress_struct *cinfo, ErrorManager *err, const char *name, bool fatal) {
+    cinfo->err = jpeg_std_error(&err->std);
+    err->std.error_exit = errorexit;
+    err->std.output_message = outputmessage;
+    err->name = name;
+    err->fatal = fatal;
+    err->message[0] = 0;
+    jpeg_create_decompress(cinfo);
 }
 
 } // namespace
@@ -23,36 +120,21 @@ int readjpg(const char *filename, unsigned char *dest, size_t destsize) {
     const std::string path = translatepath(filename);
     std::FILE *f = std::fopen(path.c_str(), "rb");
     if (!f) return 0;
-
     jpeg_decompress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jerr.error_exit = fatalerror;
-    jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, f);
-    jpeg_read_header(&cinfo, TRUE);
-    // Colour files decode to RGB by default; a grey file is expanded to grey pixels the same way.
-    cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-
-    const JDIMENSION width = cinfo.output_width;
-    JSAMPARRAY row =
-        (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, width * 4, 1);
-    size_t at = 0;
-    while (cinfo.output_scanline < cinfo.output_height) {
-        jpeg_read_scanlines(&cinfo, row, 1);
-        const unsigned char *s = row[0];
-        // Rows that do not fit the destination are decoded and dropped: never written past its end.
-        for (JDIMENSION c = 0; c < width; c++, at += 4) {
-            if (at + 4 > destsize) continue;
-            dest[at] = s[c * 3 + 2];
-            dest[at + 1] = s[c * 3 + 1];
-            dest[at + 2] = s[c * 3];
-            dest[at + 3] = 0;
-        }
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
+    ErrorManager err;
+    setup(&cinfo, &err, path.c_str(), true);
+    decode(&cinfo, &err, f, nullptr, 0, dest, destsize);
     std::fclose(f);
     return 1;
+}
+
+const char *decodejpg(const unsigned char *data, size_t size, unsigned char *dest, size_t destsize) {
+    static thread_local char message[JMSG_LENGTH_MAX];
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    setup(&cinfo, &err, "memory", false);
+    const char *why = decode(&cinfo, &err, nullptr, data, size, dest, destsize);
+    if (!why) return nullptr;
+    std::snprintf(message, sizeof message, "%s", why);
+    return message;
 }

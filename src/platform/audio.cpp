@@ -15,10 +15,7 @@ SDL_AudioDeviceID device = 0;
 void callback(void *, Uint8 *stream, int len) {
     float *out = reinterpret_cast<float *>(stream);
     const int frames = len / int(2 * sizeof(float));
-    if (renderer)
-        renderer(out, frames, renderuser);
-    else
-        SDL_memset(stream, 0, size_t(len));
+    audio_renderstep(out, frames);
 }
 
 } // namespace
@@ -60,9 +57,14 @@ void audio_unlock() {
 }
 
 // Renders the next frames of sound on the caller's thread (virtual-clock runs); silence without music.
+// The viewer's level is applied here, after the show's own volume.
 void audio_renderstep(float *out, int frames) {
-    if (renderer)
+    if (renderer) {
         renderer(out, frames, renderuser);
-    else
+        const float gain = audio_viewergain();
+        if (gain != 1.0f)
+            for (int i = 0; i < frames * 2; i++) out[i] *= gain;
+    } else {
         for (int i = 0; i < frames * 2; i++) out[i] = 0.0f;
+    }
 }

@@ -4,13 +4,33 @@
 #include <cstdint>
 #include <string>
 
-// PNG of 32-bit pixels (blue, green, red, unused) to path; false with a message on failure.
-bool writepng(const std::string &path, const uint32_t *pixels, int width, int height);
+// PNG of 32-bit pixels (blue, green, red, unused) to path at zlib level `level`. False on failure, with
+// the reason in *why, or as a message on standard error when why is null.
+bool writepng(const std::string &path, const uint32_t *pixels, int width, int height, int level = 1,
+              std::string *why = nullptr);
 
-// Starts a capture to dest: a video file (by its extension, through ffmpeg when installed) or a folder
-// of numbered PNG frames and "audio.wav". Returns false with a message when it cannot be written.
+// The names a capture understands: a video file by its ending (see capture_formats), else a folder of
+// numbered PNG frames and "audio.wav".
+struct CaptureFormat {
+    const char *ending; // ".mp4", ".lossless.mkv", ...
+    const char *what;   // for --help and the README
+    const char *video;  // ffmpeg's video encoder options
+    const char *audio;  // ffmpeg's audio encoder options
+    const char *parts;  // the container of the video before the sound joins it
+};
+// The table, ended by an entry with a null ending.
+const CaptureFormat *capture_formats();
+// The format a destination name selects, or null for a PNG folder.
+const CaptureFormat *capture_formatof(const std::string &dest);
+
+// Starts a capture to dest. Returns false with a message when it cannot be written. Frames are encoded
+// off the calling thread; the files are the same whatever the timing.
 bool capture_start(const std::string &dest);
 void capture_frame(const uint32_t *pixels, int width, int height);
 void capture_audio(const float *stereo, int frames);
-void capture_finish();
+// True once writing has failed (the message is given once, at capture_finish); the run should end.
+bool capture_failed();
+// Finishes the files. False when the capture failed: its partial output is removed and a one-line message
+// names the file and the reason.
+bool capture_finish();
 bool capture_active();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // --- messages ---
 using HWND = void *;
@@ -61,7 +62,10 @@ struct PlatformOptions {
     std::string keys;          // key script
     std::string capture;       // capture destination: a folder for PNG + WAV, or a video file
     long frames = -1;          // stop after this many shown frames
-    std::string screenshotdir; // where F12 writes
+    std::string screenshotdir; // where F12 writes; empty: the user's pictures folder
+    int volume = -1;           // the viewer's music level, 0..VOLUME_FULL; -1: the show's own level
+    bool mute = false;         // start muted
+    bool dummywindow = false;  // tests: a real SDL window and renderer even on the dummy video driver
 };
 extern PlatformOptions platformoptions;
 
@@ -69,9 +73,13 @@ extern PlatformOptions platformoptions;
 bool platform_init(const PlatformOptions &o);
 HWND CreateShowWindow(const char *title, int width, int height, WNDPROC proc);
 void ShowCursor(bool show);
-void platform_shutdown();
+// Closes everything. False when what the run was asked to write (a capture) could not be written; the
+// message has been given.
+bool platform_shutdown();
 // Shown frames so far (every presentation of the primary surface).
 long platform_shownframes();
+// For tests: the window's pixels as last presented (0x00RRGGBB). False without a window.
+bool platform_windowpixels(std::vector<uint32_t> &out, int *width, int *height);
 
 // --- surfaces ---
 enum : unsigned {
@@ -151,3 +159,14 @@ void audio_close();
 void audio_lock();
 void audio_unlock();
 constexpr int AUDIO_RATE = 48000;
+
+// The viewer's volume, on the player's scale: 0 silence, VOLUME_NORMAL the show's own level. It scales
+// whatever the show plays, so the show's own fades still end in silence. Safe against the audio thread.
+constexpr int VOLUME_FULL = 64, VOLUME_NORMAL = 40, VOLUME_STEP = 4;
+void audio_setviewer(int level, bool mute);
+int audio_viewerlevel();
+bool audio_muted();
+float audio_viewergain(); // level / VOLUME_NORMAL, 0 when muted
+// The command line's 0..100 and back.
+int volume_frompercent(int percent);
+int volume_percent(int level);

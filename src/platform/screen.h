@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Shows a screen of pixels (the primary surface) in the window, at most once per 60 Hz tick; in a
 // virtual-clock run it is captured and the clock advances one tick.
@@ -10,3 +11,14 @@ void screen_show(const uint32_t *pixels, int width, int height);
 void screen_waittick();
 // Renders the next frames of the music on the caller's thread (virtual-clock runs).
 void audio_renderstep(float *out, int frames);
+
+// The volume keys, which the layer keeps for itself: minus and plus (keypad too) step the viewer's level,
+// M mutes and unmutes. True when key was one of them.
+bool volume_key(int sdlkey, bool repeat);
+
+// F12: writes the screen as showcase-NNNN.png in `folder` (empty: the user's pictures folder), falling back
+// to the pictures folder and then the temporary folder when it cannot be written there. Prints the file's
+// name on standard output and returns it; empty when nothing could be written (with a message).
+std::string screenshot_write(const uint32_t *pixels, int width, int height, const std::string &folder);
+// The user's pictures folder: XDG_PICTURES_DIR of user-dirs.dirs, else ~/Pictures.
+std::string picturesfolder();

@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "platform/capture.h"
+#include "platform/desktop.h"
+#include "platform/pacing.h"
 #include "platform/platform.h"
 #include "platform/program.h"
 #include "platform/screen.h"
+#include "platform/signals.h"
 
 PlatformOptions platformoptions;
 
@@ -25,7 +28,8 @@ constexpr double TICKHZ = 60.0;
 
 struct ScriptKey {
     uint32_t ms;
-    int vk; // 0: close the window
+    int vk;       // 0: close the window
+    int layerkey; // else 0: a key the layer keeps (SDL key code): F12, the volume keys
 };
 
 struct PlatformState {
@@ -43,11 +47,10 @@ struct PlatformState {
     uint64_t start = 0;
     uint64_t freq = 1;
     long virtualticks = 0;
-    long lastshowntick = -1;
+    FramePacer pacer;
     long shown = 0;
     std::vector<ScriptKey> script;
     size_t nextkey = 0;
-    int screenshots = 0;
     // The last shown screen, for repaints after resizing and for idle ticks of a capture.
     std::vector<uint32_t> last;
     int lastw = 0, lasth = 0;
@@ -63,9 +66,9 @@ long currenttick() {
     return ps.virtualclock ? ps.virtualticks : long(std::floor(realseconds() * TICKHZ));
 }
 
-void sleepuntiltick(long tick) {
+void sleepuntil(double when) {
     for (;;) {
-        const double wait = double(tick) / TICKHZ - realseconds();
+        const double wait = when - realseconds();
         if (wait <= 0) return;
         if (wait > 0.002)
             SDL_Delay(uint32_t((wait - 0.001) * 1000));
@@ -74,9 +77,27 @@ void sleepuntiltick(long tick) {
     }
 }
 
+MSG &queued(int i) {
+    return ps.queue[(ps.head + i) % QUEUESIZE];
+}
+
+// The destroy and quit messages are the way out: never dropped.
+bool droppable(unsigned message) {
+    return message != WM_DESTROY && message != WM_QUIT;
+}
+
+// A full queue drops the newest key or repaint (a held key piles up repeats while the menu turns). The
+// destroy and quit messages always get in: they take the place of the newest key or repaint.
 void post(const MSG &m) {
-    if (ps.count == QUEUESIZE) return; // a full queue drops the newest, as a system queue would
-    ps.queue[(ps.head + ps.count) % QUEUESIZE] = m;
+    if (ps.count == QUEUESIZE) {
+        if (droppable(m.message)) return;
+        int i = ps.count - 1;
+        while (i >= 0 && !droppable(queued(i).message)) i--;
+        if (i < 0) return; // a queue of nothing but ways out
+        for (; i + 1 < ps.count; i++) queued(i) = queued(i + 1);
+        ps.count--;
+    }
+    queued(ps.count) = m;
     ps.count++;
 }
 
@@ -104,12 +125,19 @@ int vkfromsdl(SDL_Keycode k) {
     }
 }
 
+// The keys and repaints still waiting go with the window, as a destroyed window's messages do: the show
+// ends at once instead of first playing out every key that waited, and the destroy message always fits.
 void closewindow() {
     if (ps.windowgone) return;
     ps.windowgone = true;
+    int kept = 0;
+    for (int i = 0; i < ps.count; i++)
+        if (!droppable(queued(i).message)) queued(kept++) = queued(i);
+    ps.count = kept;
     post(MSG{nullptr, WM_DESTROY, 0, 0});
 }
 
+// Shows the layer's last screen in the window, scaled to the output's size as it is at this moment.
 void drawwindow() {
     if (!ps.renderer || ps.last.empty()) return;
     if (!ps.texture || ps.texw != ps.lastw || ps.texh != ps.lasth) {
@@ -120,50 +148,60 @@ void drawwindow() {
         ps.texh = ps.lasth;
     }
     SDL_UpdateTexture(ps.texture, nullptr, ps.last.data(), ps.lastw * 4);
+    // The whole output, whatever size change the renderer has or has not been told of yet.
+    SDL_RenderSetViewport(ps.renderer, nullptr);
     int ow = 0, oh = 0;
     SDL_GetRendererOutputSize(ps.renderer, &ow, &oh); // pixels, also on high-DPI screens
-    // Keep 4:3: the largest integer multiple that fits, else the largest 4:3 rectangle.
-    int w, h;
-    const int k = std::min(ow / ps.lastw, oh / ps.lasth);
-    if (k >= 1) {
-        w = ps.lastw * k;
-        h = ps.lasth * k;
-    } else if (ow * 3 <= oh * 4) {
-        w = ow;
-        h = ow * 3 / 4;
-    } else {
-        h = oh;
-        w = oh * 4 / 3;
-    }
-    SDL_Rect dst{(ow - w) / 2, (oh - h) / 2, w, h};
+    const SDL_Rect dst = desktop_placement(ow, oh, ps.lastw, ps.lasth);
     SDL_SetRenderDrawColor(ps.renderer, 0, 0, 0, 255);
     SDL_RenderClear(ps.renderer);
     SDL_RenderCopy(ps.renderer, ps.texture, nullptr, &dst);
     SDL_RenderPresent(ps.renderer);
 }
 
-void screenshot() {
-    if (ps.last.empty()) return;
-    std::string dir = platformoptions.screenshotdir.empty() ? "." : platformoptions.screenshotdir;
-    for (;;) {
-        char name[64];
-        std::snprintf(name, sizeof name, "/showcase-%04d.png", ++ps.screenshots);
-        const std::string path = dir + name;
-        if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
-            std::fclose(f);
-            continue;
-        }
-        if (writepng(path, ps.last.data(), ps.lastw, ps.lasth))
-            std::fprintf(stderr, "%s: screenshot %s\n", programname(), path.c_str());
-        return;
+// Window events only re-show the last screen: the show never hears of them, so nothing it drew since its
+// last full frame (the menu's objects, a scrolled picture) is lost. A paint message goes to the show only
+// when the layer has no screen of its own to show yet.
+void windowevent(const SDL_WindowEvent &e) {
+    switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        closewindow();
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        if (ps.windowgone) break;
+        if (ps.last.empty())
+            post(MSG{nullptr, WM_PAINT, 0, 0});
+        else
+            drawwindow();
+        break;
+    default:
+        break;
     }
 }
 
 void togglefullscreen() {
     if (!ps.window) return;
-    const bool full = SDL_GetWindowFlags(ps.window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
-    SDL_SetWindowFullscreen(ps.window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    desktop_setfullscreen(ps.window, !desktop_isfullscreen(ps.window));
     drawwindow();
+}
+
+// The keys the layer keeps for itself: Alt+Enter, F12 and the volume keys. True when key was one of them.
+bool layerkey(SDL_Keycode k, Uint16 mod, bool repeat) {
+    if ((k == SDLK_RETURN || k == SDLK_KP_ENTER) && (mod & KMOD_ALT)) {
+        if (!repeat) togglefullscreen();
+        return true;
+    }
+    if (k == SDLK_F12) {
+        if (!repeat && !ps.last.empty())
+            screenshot_write(ps.last.data(), ps.lastw, ps.lasth, platformoptions.screenshotdir);
+        return true;
+    }
+    if (mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) return false;
+    return volume_key(k, repeat);
 }
 
 void gatherevents() {
@@ -174,21 +212,17 @@ void gatherevents() {
             closewindow();
             break;
         case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_CLOSE) closewindow();
-            if (e.window.event == SDL_WINDOWEVENT_EXPOSED && !ps.windowgone)
-                post(MSG{nullptr, WM_PAINT, 0, 0});
-            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) drawwindow();
+            windowevent(e.window);
+            break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            // The renderer lost its texture; the layer still has the screen.
+            if (e.type == SDL_RENDER_DEVICE_RESET) ps.texture = nullptr;
+            if (!ps.windowgone) drawwindow();
             break;
         case SDL_KEYDOWN: {
             const SDL_Keycode k = e.key.keysym.sym;
-            if ((k == SDLK_RETURN || k == SDLK_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT)) {
-                if (!e.key.repeat) togglefullscreen();
-                break;
-            }
-            if (k == SDLK_F12) {
-                if (!e.key.repeat) screenshot();
-                break;
-            }
+            if (layerkey(k, e.key.keysym.mod, e.key.repeat)) break;
             if (!ps.windowgone)
                 post(MSG{nullptr, WM_KEYDOWN, WPARAM(vkfromsdl(k)), LPARAM(e.key.repeat ? 1 << 30 : 0)});
             break;
@@ -197,15 +231,29 @@ void gatherevents() {
             break;
         }
     }
+    if (closesignals_taken()) closewindow(); // SIGTERM, SIGINT
     // Scripted keys whose time has come.
     const uint32_t now = GetTickCount();
     while (ps.nextkey < ps.script.size() && ps.script[ps.nextkey].ms <= now) {
         const ScriptKey &k = ps.script[ps.nextkey++];
-        if (k.vk == 0)
+        if (k.layerkey)
+            layerkey(k.layerkey, KMOD_NONE, false);
+        else if (k.vk == 0)
             closewindow();
         else if (!ps.windowgone)
             post(MSG{nullptr, WM_KEYDOWN, WPARAM(k.vk), 0});
     }
+}
+
+// Keys a script can press that the layer keeps for itself.
+int layerkeyfromname(const std::string &n) {
+    std::string s;
+    for (char c : n) s += char(std::tolower(static_cast<unsigned char>(c)));
+    if (s == "f12") return SDLK_F12;
+    if (s == "minus" || s == "-") return SDLK_MINUS;
+    if (s == "plus" || s == "+") return SDLK_PLUS;
+    if (s == "m" || s == "mute") return SDLK_m;
+    return 0;
 }
 
 int vkfromname(const std::string &n) {
@@ -250,14 +298,15 @@ bool loadscript(const std::string &path) {
         // An optional "xN" repeats the key N times, one tick apart (keyboard auto-repeat).
         std::string rep;
         if (ls >> rep && rep.size() > 1 && rep[0] == 'x') repeat = std::atoi(rep.c_str() + 1);
-        const int vk = vkfromname(name);
+        const int layer = layerkeyfromname(name);
+        const int vk = layer ? VK_SPACE : vkfromname(name);
         if (vk < 0 || repeat < 1) {
             std::fprintf(stderr, "%s:%d: unknown key '%s'\n", path.c_str(), lineno, name.c_str());
             return false;
         }
         for (int i = 0; i < repeat; i++)
             ps.script.push_back(
-                ScriptKey{uint32_t(std::llround(seconds * 1000.0 + i * 1000.0 / TICKHZ)), vk});
+                ScriptKey{uint32_t(std::llround(seconds * 1000.0 + i * 1000.0 / TICKHZ)), vk, layer});
     }
     std::stable_sort(ps.script.begin(), ps.script.end(),
                      [](const ScriptKey &a, const ScriptKey &b) { return a.ms < b.ms; });
@@ -276,9 +325,10 @@ bool platform_init(const PlatformOptions &o) {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
+    closesignals_catch();
     bool nodisplay = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0;
     const char *driver = nodisplay ? "" : SDL_GetCurrentVideoDriver();
-    if (!o.headless && !nodisplay && driver &&
+    if (!o.headless && !o.dummywindow && !nodisplay && driver &&
         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
         SDL_Quit();
         SDL_SetError("SDL found only its '%s' video driver", driver);
@@ -291,23 +341,38 @@ bool platform_init(const PlatformOptions &o) {
                      "    showcase-fs --headless --keys tour.keys --capture show.mp4\n"
                      "  or run 'make capture' in the source folder.\n",
                      programname(), SDL_GetError());
+        closesignals_release();
         return false;
     }
     if (!o.headless) SDL_InitSubSystem(SDL_INIT_AUDIO);
     ps.freq = SDL_GetPerformanceFrequency();
     ps.start = SDL_GetPerformanceCounter();
     ps.started = true;
+    audio_setviewer(o.volume < 0 ? VOLUME_NORMAL : o.volume, o.mute);
     if (!o.keys.empty() && !loadscript(o.keys)) return false;
     if (!o.capture.empty() && !capture_start(o.capture)) return false;
     return true;
 }
 
+namespace {
+
+// Vertical sync where the display offers it (no tearing); the 60 Hz pacer keeps the pace on faster
+// displays, and is the only pace where presents do not wait. SDL_RENDER_VSYNC=0 turns it off.
+void createrenderer() {
+    ps.renderer = SDL_CreateRenderer(ps.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!ps.renderer) ps.renderer = SDL_CreateRenderer(ps.window, -1, SDL_RENDERER_ACCELERATED);
+    if (!ps.renderer) ps.renderer = SDL_CreateRenderer(ps.window, -1, SDL_RENDERER_SOFTWARE);
+}
+
+} // namespace
+
 HWND CreateShowWindow(const char *title, int width, int height, WNDPROC proc) {
     ps.proc = proc;
-    if (platformoptions.headless) return &ps;
+    if (platformoptions.headless && !platformoptions.dummywindow) return &ps;
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0"); // nearest neighbour: no blur
-    Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (!platformoptions.window) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    // Made hidden and windowed: full screen is asked for once it is known whether a window manager will
+    // answer (desktop_setfullscreen).
+    const Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     // A comfortable integer multiple of the screen that fits the desktop.
     int k = 1;
     SDL_DisplayMode dm;
@@ -326,8 +391,9 @@ HWND CreateShowWindow(const char *title, int width, int height, WNDPROC proc) {
         return nullptr;
     }
     SDL_SetWindowMinimumSize(ps.window, width / 2, height / 2);
-    ps.renderer = SDL_CreateRenderer(ps.window, -1, SDL_RENDERER_ACCELERATED);
-    if (!ps.renderer) ps.renderer = SDL_CreateRenderer(ps.window, -1, SDL_RENDERER_SOFTWARE);
+    createrenderer();
+    if (!platformoptions.window) desktop_setfullscreen(ps.window, true);
+    SDL_ShowWindow(ps.window);
     return ps.window;
 }
 
@@ -335,8 +401,8 @@ void ShowCursor(bool show) {
     if (ps.started && !platformoptions.headless) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
-void platform_shutdown() {
-    capture_finish();
+bool platform_shutdown() {
+    const bool written = capture_finish();
     if (ps.texture) SDL_DestroyTexture(ps.texture);
     if (ps.renderer) SDL_DestroyRenderer(ps.renderer);
     if (ps.window) SDL_DestroyWindow(ps.window);
@@ -345,10 +411,23 @@ void platform_shutdown() {
     ps.window = nullptr;
     if (ps.started) SDL_Quit();
     ps.started = false;
+    closesignals_release();
+    return written;
 }
 
 long platform_shownframes() {
     return ps.shown;
+}
+
+bool platform_windowpixels(std::vector<uint32_t> &out, int *width, int *height) {
+    if (!ps.renderer) return false;
+    SDL_RenderSetViewport(ps.renderer, nullptr);
+    if (SDL_GetRendererOutputSize(ps.renderer, width, height) != 0) return false;
+    out.assign(size_t(*width) * *height, 0);
+    if (SDL_RenderReadPixels(ps.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(), *width * 4) != 0)
+        return false;
+    for (uint32_t &p : out) p &= 0x00FFFFFF;
+    return true;
 }
 
 uint32_t GetTickCount() {
@@ -397,13 +476,12 @@ void showtick(const uint32_t *pixels, int width, int height) {
             audio_renderstep(audio, AUDIO_RATE / 60);
             capture_audio(audio, AUDIO_RATE / 60);
         }
+        // A capture that can no longer be written ends the run rather than render on for nothing.
+        if (capture_failed()) closewindow();
     } else {
-        long tick = currenttick();
-        if (tick <= ps.lastshowntick) {
-            sleepuntiltick(ps.lastshowntick + 1);
-            tick = ps.lastshowntick + 1;
-        }
-        ps.lastshowntick = tick;
+        const double at = ps.pacer.showtime(realseconds());
+        sleepuntil(at);
+        ps.pacer.shown(at);
         if (!ps.windowgone) drawwindow();
     }
     ps.shown++;
@@ -425,7 +503,7 @@ void screen_show(const uint32_t *pixels, int width, int height) {
 
 void screen_waittick() {
     if (ps.virtualclock || !ps.started) return;
-    sleepuntiltick(currenttick() + 1);
+    sleepuntil(double(currenttick() + 1) / TICKHZ);
 }
 
 void IdleMessage() {
@@ -440,5 +518,12 @@ void IdleMessage() {
         return;
     }
     if (!ps.started) return;
-    SDL_WaitEventTimeout(nullptr, 1000 / 60);
+    // Nothing changes on screen while the show waits for a key: sleep until the window system has
+    // something to say or the next scripted key is due, and show nothing meanwhile.
+    int wait = 1000;
+    if (ps.nextkey < ps.script.size()) {
+        const long due = long(ps.script[ps.nextkey].ms) - long(GetTickCount());
+        wait = int(std::clamp(due, 0L, long(wait)));
+    }
+    SDL_WaitEventTimeout(nullptr, wait);
 }

@@ -240,18 +240,55 @@ hermite basis(float u) {
     return {2.0f * u3 - 3.0f * u2 + 1.0f, -2.0f * u3 + 3.0f * u2, u3 - 2.0f * u2 + u, u3 - u2};
 }
 
-// Steps through one segment in float steps of 1 / frame difference, calling put(frame, u-basis) for each
-// frame; returns the next frame. Stops once the frame runs past the table, so that no segment can run
-// without end.
+// u steps by 1 / d in single precision rounded upwards, as the processor mode of the original rounded
+// every sum: then u stays below 1.0 for exactly d steps, so a segment of d frames gives d frames and
+// the path meets every key on its frame. (Rounding to nearest gives d + 1 frames for most d of 12 or
+// more, and each such segment pushes the rest of the path a frame later.) The rounding is written out
+// here rather than switched on: a sum of two such floats is exact as a double, then rounded up.
+float roundedup(double v) {
+    const float f = static_cast<float>(v);
+    return static_cast<double>(f) < v ? std::nextafter(f, INFINITY) : f;
+}
+
+// The smallest float s with s x d >= 1: 1 / d rounded upwards (the products are exact as doubles).
+float upwardstep(long d) {
+    float s = roundedup(1.0 / static_cast<double>(d));
+    while (static_cast<double>(s) * static_cast<double>(d) < 1.0) s = std::nextafter(s, INFINITY);
+    for (float below = std::nextafter(s, 0.0f); static_cast<double>(below) * static_cast<double>(d) >= 1.0;
+         below = std::nextafter(s, 0.0f))
+        s = below;
+    return s;
+}
+
+// Whether the rounded-up steps stay below 1.0 for exactly d steps. They do for every d below some 5,000;
+// beyond that the rounding adds up and 1.0 is reached a step or more early.
+bool upwardstepsfit(float step, long d) {
+    float u = 0.0f;
+    for (long j = 1; j < d; j++) {
+        u = roundedup(static_cast<double>(u) + static_cast<double>(step));
+        if (u >= 1.0f) return false;
+    }
+    return true;
+}
+
+// Steps through one segment, calling put(frame, u-basis) for each frame; returns the next frame. A segment
+// of d frames gives d frames whatever d: u steps upwards as above, or as j / d where those steps would
+// fall short; keys on the same frame give one frame. Stops once the frame runs past the table.
 template <class Put> long segment(const key &k0, const key &k1, long cur, Put put) {
     const long d = k1.frame - k0.frame;
-    const float step = d == 0 ? INFINITY : 1.0f / static_cast<float>(d);
+    if (d < 1) {
+        if (cur < tablesize()) put(cur++, basis(0.0f));
+        return cur;
+    }
+    const float step = upwardstep(d);
+    const bool upward = upwardstepsfit(step, d);
     float u = 0.0f;
-    do {
+    for (long j = 0; j < d && cur < tablesize(); j++) {
         put(cur, basis(u));
         cur += 1;
-        u = u + step;
-    } while (u < 1.0f && cur < tablesize());
+        u = upward ? roundedup(static_cast<double>(u) + static_cast<double>(step))
+                   : static_cast<float>(j + 1) / static_cast<float>(d);
+    }
     return cur;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "display/display.h"
+#include "platform/capture.h"
 #include "platform/program.h"
 #include "render/render.h"
 #include "shell/shell.h"
@@ -50,26 +51,40 @@ LRESULT WindowProc(HWND window, unsigned message, WPARAM wParam, LPARAM lParam) 
 namespace {
 
 void usage(const char *program) {
-    std::printf("Usage: %s [options]\n"
+    std::printf("Usage: %s [OPTION]...\n"
                 "Plays the show: intro, 3D menu, gallery, credits, greetings and exit.\n"
-                "Keys: Left/Right turn the menu, Enter selects, Up/Down move in the gallery and scroll a\n"
-                "picture, Escape steps back. Alt+Enter toggles full screen, F12 writes a screenshot.\n"
                 "\n"
+                "Keys: Left/Right turn the menu, Enter selects, Up/Down move in the gallery and scroll a\n"
+                "picture, Escape steps back. The show's own keys aside, Alt+Enter toggles full screen, F12\n"
+                "writes a screenshot, minus and plus (keypad too) set the volume and M mutes.\n"
+                "\n"
+                "Options:\n"
                 "  --window          open a window instead of taking the full screen\n"
                 "  --data DIR        play the data tree in DIR (default: see below)\n"
+                "  --volume N        music volume, 0 to 100 (default %d: the show's own level)\n"
+                "  --mute            start with the music muted\n"
                 "  --keys FILE       press keys from a script: lines of 'SECONDS KEY', KEY one of Enter,\n"
-                "                    Escape, Left, Right, Up, Down, Space, Close; an optional 'xN' repeats\n"
+                "                    Escape, Left, Right, Up, Down, Space, Close, F12, Minus, Plus, M;\n"
+                "                    an optional 'xN' repeats\n"
                 "  --headless        no display and no sound card: run on a virtual 60 Hz clock\n"
-                "  --capture PATH    headless, and write what is shown: a video file (.mp4, .mkv, ...)\n"
-                "                    through ffmpeg, or a folder of PNG frames with audio.wav\n"
-                "  --frames N        close the window after N shown frames\n"
-                "  --help            this text\n"
-                "  --version         the program's name and version\n"
-                "\n"
+                "  --capture PATH    headless, and write what is shown: a folder of PNG frames with\n"
+                "                    audio.wav, or through ffmpeg a video file by its ending:\n",
+                program, volume_percent(VOLUME_NORMAL));
+    for (const CaptureFormat *f = capture_formats(); f->ending; f++)
+        std::printf("                      %-14s %s\n", f->ending, f->what);
+    std::printf("  --frames N        close the window after N shown frames\n"
+                "  --help            display this help and exit\n"
+                "  --version         output version information and exit\n");
+    if (displaywindowwidth() == 640)
+        std::printf("\n"
+                    "This program shows every frame in the top-left quarter of a 640 x 480 screen, as the\n"
+                    "show's fixed-mode presentation always did; the other three quarters keep whatever\n"
+                    "was last drawn there (after the gallery, the last picture) by design. showcase-fs\n"
+                    "fills the screen.\n");
+    std::printf("\n"
                 "The data tree (scenes, pictures, music) is taken from --data DIR; without it, from the\n"
                 "current folder when it holds a complete tree, else from ../share/showcase beside the\n"
-                "program (where it is installed), else from data/ beside it (a build folder).\n",
-                program);
+                "program (where it is installed), else from data/ beside it (a build folder).\n");
 }
 
 bool needvalue(int i, int argc, const char *opt) {
@@ -95,6 +110,18 @@ int showcasemain(int argc, char **argv) {
         } else if (a == "--version") {
             std::printf("%s %s\n", program, SHOWCASE_VERSION);
             return 0;
+        } else if (a == "--mute") {
+            options.mute = true;
+        } else if (a == "--volume") {
+            if (!needvalue(i, argc, "--volume")) return 2;
+            char *end = nullptr;
+            const long v = std::strtol(argv[++i], &end, 10);
+            if (!end || end == argv[i] || *end || v < 0 || v > 100) {
+                std::fprintf(stderr, "%s: --volume wants a number from 0 to 100, not '%s'\n", programname(),
+                             argv[i]);
+                return 2;
+            }
+            options.volume = volume_frompercent(int(v));
         } else if (a == "--window") {
             options.window = true;
         } else if (a == "--headless") {
@@ -179,6 +206,7 @@ int runshow(WNDPROC proc) {
         }
     }
     stopmidas();
-    platform_shutdown();
+    // What the run was asked to write counts: a capture that failed fails the run.
+    if (!platform_shutdown() && status == 0) status = 1;
     return status;
 }

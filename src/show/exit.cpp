@@ -44,31 +44,30 @@ void runexit() {
     }
 
     // 2: to white while still flying back
-    int l = 0;
-    while (l < 250) {
+    fadelevel l{0.0f};
+    while (l.level() < 250) {
         if (nomessage() == 1 && !QUIT) {
             framestart();
-            flyframe(2, f, l);
+            flyframe(2, f, l.level());
             frameend();
         }
         f -= updateframecount(120);
-        l = static_cast<int>(static_cast<float>(l) +
-                             static_cast<float>(FADESTEP) * updateframecount(120) * 0.5f);
+        l.rise(static_cast<float>(FADESTEP) * updateframecount(120) * 0.5f);
     }
 
     // 3: the eye out of the white
-    int e = 255;
+    fadelevel e{255.0f};
     do {
         if (nomessage() == 1 && !QUIT) {
             framestart();
-            if (onsequencepass) onsequencepass({3, -1, e});
+            if (onsequencepass) onsequencepass({3, -1, e.level()});
             std::memcpy(virscr, eyepic, LOWRESBYTES);
-            fadetowhite(virscr, fadenrtab[std::clamp(e, 0, 255)]);
+            fadetowhite(virscr, fadenrtab[std::clamp(e.level(), 0, 255)]);
             blittoscreen(virscr);
             frameend();
         }
-        e = std::min(e - 1, static_cast<int>(static_cast<float>(e) - updateframecount(120)));
-    } while (e > 0);
+        e.fall(updateframecount(120));
+    } while (e.level() > 0);
 
     // 4: the music fades out over the last eye frame; frame times are no longer measured
     waitblank = 1;

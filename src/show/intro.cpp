@@ -34,17 +34,9 @@ void pass(int segment, world *w, float pos, overlay ov, const unsigned char *log
     frameend();
 }
 
-// A level moves by FADESTEP x d, truncated. When frames are too quick to measure that rounds to no
-// move at all and the fade would never end, so a level always moves by at least one step.
-int rise(int level, float speed) {
-    const int next =
-        static_cast<int>(static_cast<float>(level) + static_cast<float>(FADESTEP) * updateframecount(speed));
-    return next > level ? next : level + 1;
-}
-int fall(int level, float speed) {
-    const int next =
-        static_cast<int>(static_cast<float>(level) - static_cast<float>(FADESTEP) * updateframecount(speed));
-    return next < level ? next : level - 1;
+// A fade moves FADESTEP levels per scene frame that the pass advances.
+float fademove(float speed) {
+    return static_cast<float>(FADESTEP) * updateframecount(speed);
 }
 
 } // namespace
@@ -63,18 +55,18 @@ void runintro() {
     } while (frame < 200.0f);
 
     // 2, 3: the first logo in and out
-    int l1 = 1;
-    while (l1 < 250) {
-        pass(2, introw, frame, overlay::logo, zarnbw, l1, false);
+    fadelevel l1{1.0f};
+    while (l1.level() < 250) {
+        pass(2, introw, frame, overlay::logo, zarnbw, l1.level(), false);
         frame += updateframecount(31);
-        l1 = rise(l1, 31);
+        l1.rise(fademove(31));
     }
-    int l2 = 250;
+    fadelevel l2{250.0f};
     do {
-        pass(3, introw, frame, overlay::logo, zarnbw, l2, false);
+        pass(3, introw, frame, overlay::logo, zarnbw, l2.level(), false);
         frame += updateframecount(31);
-        l2 = fall(l2, 31);
-    } while (l2 > 0);
+        l2.fall(fademove(31));
+    } while (l2.level() > 0);
 
     // 4: the scene alone
     while (frame < 900.0f) {
@@ -83,16 +75,16 @@ void runintro() {
     }
 
     // 5, 6: the second logo in, and out from wherever it got to
-    int l3 = 1;
+    fadelevel l3{1.0f};
     do {
-        pass(5, introw, frame, overlay::logo, veltorbw, l3, false);
+        pass(5, introw, frame, overlay::logo, veltorbw, l3.level(), false);
         frame += updateframecount(31);
-        l3 = rise(l3, 31);
-    } while (l3 < 240);
-    while (l3 > 0) {
-        pass(6, introw, frame, overlay::logo, veltorbw, l3, false);
+        l3.rise(fademove(31));
+    } while (l3.level() < 240);
+    while (l3.level() > 0) {
+        pass(6, introw, frame, overlay::logo, veltorbw, l3.level(), false);
         frame += updateframecount(31);
-        l3 = fall(l3, 31);
+        l3.fall(fademove(31));
     }
 
     // 7: the scene alone until its last stretch
@@ -102,21 +94,21 @@ void runintro() {
     }
 
     // 8: to white
-    int l4 = 1;
+    fadelevel l4{1.0f};
     do {
-        pass(8, introw, frame, overlay::white, nullptr, l4, false);
+        pass(8, introw, frame, overlay::white, nullptr, l4.level(), false);
         frame += updateframecount(31);
-        l4 = rise(l4, 31);
-    } while (l4 < 250);
+        l4.rise(fademove(31));
+    } while (l4.level() < 250);
 
     // 9: the menu scene out of the white
     float menuframe = 0.0f;
-    int l5 = 250;
+    fadelevel l5{250.0f};
     do {
-        pass(9, menuw, menuframe, overlay::white, nullptr, l5, true);
+        pass(9, menuw, menuframe, overlay::white, nullptr, l5.level(), true);
         menuframe += updateframecount(60);
-        l5 = fall(l5, 60);
-    } while (l5 > 0);
+        l5.fall(fademove(60));
+    } while (l5.level() > 0);
 
     // 10: the camera flies on to the menu's rest view
     while (menuframe < menuend) {

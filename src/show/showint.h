@@ -14,6 +14,24 @@ int clampcamframe(const world *w, long frame);
 // True while the exit sequence runs: Enter in the menu then starts nothing.
 bool exitinprogress();
 
+// A fade level that moves by fractions of a level per pass of a timed loop. The level shown, and the one
+// the loops test, is the position truncated, as always; what the truncation leaves over carries to the
+// next pass, so that a fade takes the same measured time at any frame rate instead of losing up to a level
+// per pass. Every pass moves it by at least MINFADEMOVE, so every fade comes to its end.
+constexpr float MINFADEMOVE = 1.0f / 16.0f;
+struct fadelevel {
+    float pos;
+    int level() const { return static_cast<int>(pos); } // truncated towards zero
+    int rise(float by) {
+        pos += by > MINFADEMOVE ? by : MINFADEMOVE;
+        return level();
+    }
+    int fall(float by) {
+        pos -= by > MINFADEMOVE ? by : MINFADEMOVE;
+        return level();
+    }
+};
+
 constexpr int LOWRESBYTES = 320 * 240 * 4; // a 320 x 240 frame or picture
 constexpr int HIRESBYTES = 640 * 480 * 4;  // a 640 x 480 frame or picture
 

@@ -4,7 +4,12 @@
 #include "common/pngfile.h"
 #include <png.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <cstdio>
 #include <cstring>
@@ -30,16 +35,23 @@ std::string slurp(const std::string &path) {
     return s.str();
 }
 
+std::vector<std::string> scratches; // removed when the test that made them passes
+
 std::string scratch(const std::string &name) {
-    const std::string dir = (fs::temp_directory_path() / ("showcase-e2e-" + name)).string();
+    // One folder per run: test suites of several build trees may run at once.
+    const std::string dir =
+        (fs::temp_directory_path() / ("showcase-e2e-" + name + "-" + std::to_string(getpid()))).string();
     fs::remove_all(dir);
     fs::create_directories(dir);
+    scratches.push_back(dir);
     return dir;
 }
 
-Outcome runprogram(const std::string &program, const std::string &args, const std::string &dir) {
-    const std::string cmd = std::string(SHOWCASE_BIN_DIR) + "/" + program + " " + args + " >" + dir +
-                            "/out.txt 2>" + dir + "/err.txt";
+// Runs a program in dir; wrapper (such as "timeout 600") comes before it.
+Outcome runprogram(const std::string &program, const std::string &args, const std::string &dir,
+                   const std::string &wrapper = "") {
+    const std::string cmd = wrapper + " " + std::string(SHOWCASE_BIN_DIR) + "/" + program + " " + args +
+                            " >" + dir + "/out.txt 2>" + dir + "/err.txt";
     Outcome r;
     const int s = std::system(cmd.c_str());
     r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
@@ -76,6 +88,11 @@ class Programs : public ::testing::TestWithParam<const char *> {
   protected:
     void SetUp() override {
         if (!fs::exists(datadir() + "/gfx/intro.3DS")) GTEST_SKIP() << "no data tree in " << datadir();
+    }
+    void TearDown() override {
+        if (!HasFailure())
+            for (const std::string &dir : scratches) fs::remove_all(dir);
+        scratches.clear();
     }
 };
 
@@ -157,6 +174,54 @@ TEST_P(Programs, FrameLimitClosesTheWindow) {
     const std::string dir = scratch(program + "-frames");
     const Outcome r = runprogram(program, "--data " + datadir() + " --headless --frames 5", dir);
     EXPECT_EQ(r.status, 0) << r.err;
+}
+
+// A held arrow key piles up its repeats while the menu turns (16 more for every 17-frame turn): from about
+// 4.5 s after the intro the queue is full while repeats keep coming. The close request made then still ends
+// the show; were it lost, the show would idle for ever and timeout would end it.
+TEST_P(Programs, CloseAfterAPileOfKeysEndsTheShow) {
+    const std::string program = GetParam();
+    const std::string dir = scratch(program + "-pile");
+    writekeys(dir + "/pile.keys", "60.0 Right x900\n70.0 Close\n");
+    const Outcome r = runprogram(program, "--headless --data " + datadir() + " --keys " + dir + "/pile.keys",
+                                 dir, "timeout -s KILL 300");
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+// SIGTERM and SIGINT end a running show as closing its window does: status 0, the capture finished.
+TEST_P(Programs, TermAndInterruptEndARunningShowCleanly) {
+    const std::string program = GetParam();
+    for (int sig : {SIGTERM, SIGINT}) {
+        const std::string dir = scratch(program + "-signal" + std::to_string(sig));
+        const std::string bin = std::string(SHOWCASE_BIN_DIR) + "/" + program;
+        const std::string data = datadir(), cap = dir + "/cap";
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            if (!std::freopen((dir + "/err.txt").c_str(), "w", stderr) ||
+                !std::freopen((dir + "/out.txt").c_str(), "w", stdout))
+                _exit(120);
+            execl(bin.c_str(), bin.c_str(), "--data", data.c_str(), "--capture", cap.c_str(), nullptr);
+            _exit(121);
+        }
+        // Wait until the intro is being shown, then ask the show to end.
+        for (int i = 0; i < 600 && (!fs::exists(cap) || countframes(cap) < 40); i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_EQ(kill(pid, sig), 0);
+        int status = 0;
+        for (int i = 0; i < 600 && waitpid(pid, &status, WNOHANG) == 0; i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (waitpid(pid, &status, WNOHANG) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            FAIL() << "signal " << sig << " did not end the show";
+        }
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << sig << " killed the show";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << slurp(dir + "/err.txt");
+        const int frames = countframes(cap);
+        EXPECT_GE(frames, 40);
+        EXPECT_EQ(wavframes(cap + "/audio.wav"), long(frames) * 800) << "signal " << sig;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, Programs, ::testing::Values("showcase", "showcase-fs"), [](const auto &info) {

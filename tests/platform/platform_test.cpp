@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +110,58 @@ TEST_F(Platform, ClosingTheWindowIsTheDestroyMessageOnce) {
     const std::vector<MSG> got = drain();
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].message, unsigned(WM_DESTROY));
+}
+
+// However many keys wait, a close request ends the show: the waiting keys go with the window, and the
+// destroy and quit messages never fall off a full queue.
+TEST_F(Platform, TheWayOutIsNeverLostBehindWaitingKeys) {
+    start();
+    for (int i = 0; i < 300; i++) pushkey(SDLK_RIGHT, KMOD_NONE, true);
+    MSG m;
+    ASSERT_TRUE(PeekMessage(&m)); // the queue takes what it can hold
+    for (int i = 0; i < 300; i++) pushkey(SDLK_RIGHT, KMOD_NONE, true);
+    SDL_Event e{};
+    e.type = SDL_QUIT;
+    SDL_PushEvent(&e);
+    std::vector<MSG> got = drain();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].message, unsigned(WM_DESTROY));
+
+    // A quit posted to a queue full of keys takes the newest key's place.
+    for (int i = 0; i < 300; i++) PostMessage(WM_KEYDOWN, VK_LEFT, 0);
+    PostMessage(WM_DESTROY, 0, 0);
+    PostQuitMessage(0);
+    got = drain();
+    ASSERT_EQ(got.size(), 256u);
+    EXPECT_EQ(got[253].message, unsigned(WM_KEYDOWN));
+    EXPECT_EQ(got[254].message, unsigned(WM_DESTROY));
+    EXPECT_EQ(got[255].message, unsigned(WM_QUIT));
+}
+
+// SIGTERM and SIGINT are the close request, taken however many keys wait; a signal that was ignored when
+// the program started stays ignored; closing the layer gives the signals back.
+TEST_F(Platform, TermAndInterruptSignalsCloseTheWindow) {
+    for (int sig : {SIGTERM, SIGINT}) {
+        start();
+        for (int i = 0; i < 300; i++) PostMessage(WM_KEYDOWN, VK_LEFT, 0);
+        std::raise(sig);
+        std::vector<MSG> got = drain();
+        ASSERT_EQ(got.size(), 1u) << sig;
+        EXPECT_EQ(got[0].message, unsigned(WM_DESTROY)) << sig;
+        platform_shutdown();
+        struct sigaction now {};
+        sigaction(sig, nullptr, &now);
+        EXPECT_EQ(now.sa_handler, SIG_DFL) << sig;
+    }
+    struct sigaction ignore {
+    }, old{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGINT, &ignore, &old);
+    start();
+    std::raise(SIGINT);
+    EXPECT_TRUE(drain().empty());
+    platform_shutdown();
+    sigaction(SIGINT, &old, nullptr);
 }
 
 TEST_F(Platform, ScriptedKeysArriveOnTheVirtualClock) {

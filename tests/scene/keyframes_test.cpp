@@ -41,10 +41,63 @@ TEST_F(Keyframes, TwoKeysWithoutTensionMoveAtConstantSpeed) {
         EXPECT_NEAR(c[f].position.y, 20.0f + 0.2f * float(f), 1e-3f) << f;
         EXPECT_NEAR(c[f].position.z, 10.0f, 1e-3f) << f;
     }
-    // The float steps of 0.01 stay below 1.0 a hundred and one times: frame 100 is the last step, at the end
-    // key.
-    EXPECT_NEAR(c[100].position.x, 100.0f, 1e-3f);
-    EXPECT_EQ(c[101].position.x, 0.0f);
+    // A hundred frames, no more: the spare entry after the table's last frame is not written.
+    EXPECT_EQ(c[100].position.x, 0.0f);
+}
+
+// A segment of d frames gives d frames: with three keys at 0, d and 2d the second segment starts exactly
+// on the middle key at frame d and the tail from frame 2d on holds the last key. Stepping u by 1 / d in
+// floats rounded to nearest gives d + 1 frames for most d of 12 or more.
+TEST_F(Keyframes, EverySegmentOfDFramesGivesDFrames) {
+    std::vector<camera> table;
+    auto check = [&](long d) {
+        NumOfFrames = 2 * d + 3;
+        table.assign(size_t(NumOfFrames + 10), camera{});
+        campositions = table.data();
+        key k[3] = {};
+        k[0].frame = 0;
+        k[1].frame = d;
+        k[1].value = {1000.0f, 3.0f, 7.0f, 0.0f};
+        k[2].frame = 2 * d;
+        k[2].value = {0.0f, 5.0f, 9.0f, 0.0f};
+        k[1].tension = 0.5f; // a roll through the middle key that comes back: no frame near a key by chance
+        CalcPosTrack(k, 3, 0);
+        EXPECT_EQ(xyz(table[size_t(d)].position), (F3{1000, 7, 3})) << "d = " << d;
+        if (d % 16 == 1) { // the roll track steps the same way
+            CalcRollTrack(k, 3);
+            EXPECT_EQ(table[size_t(d)].roll, d3sroll(1000.0f)) << "d = " << d;
+        }
+        EXPECT_EQ(xyz(table[size_t(2 * d)].position), (F3{0, 9, 5})) << "d = " << d;
+        if (d > 1) {
+            EXPECT_NE(table[size_t(2 * d - 1)].position.x, 0.0f) << "d = " << d;
+        }
+        return !HasFailure();
+    };
+    for (long d = 1; d <= 5000; d++)
+        if (!check(d)) return;
+    // Beyond some 5,000 frames the upward-rounded steps reach 1.0 early; such segments step as j / d.
+    for (long d : {5061L, 12345L, 100000L})
+        if (!check(d)) return;
+    campositions = nullptr;
+}
+
+TEST_F(Keyframes, APathWithKeysEveryFiftyFramesStandsOnEveryKey) {
+    std::vector<mk3ds::PosKey> eye, target;
+    for (int i = 0; i <= 10; i++) {
+        const float f = float(i);
+        eye.push_back(pk(50 * i, 200.0f * f - 17.0f * f * f, 40.0f * f, 3.5f * f * f, i == 4 ? 0.5f : 0.0f));
+        target.push_back(pk(50 * i, -f, 2.0f * f, 100.0f - f));
+    }
+    std::vector<mk3ds::RollKey> roll;
+    for (int i = 0; i <= 10; i++) roll.push_back({{50 * i}, float(i % 3) * 40.0f});
+    const camera *c = load(withcamera(520, eye, roll, target))->campositions;
+    for (int i = 0; i <= 10; i++) {
+        const mk3ds::PosKey &e = eye[size_t(i)], &t = target[size_t(i)];
+        EXPECT_EQ(xyz(c[50 * i].position), (F3{e.value.x, e.value.z, e.value.y})) << "frame " << 50 * i;
+        EXPECT_EQ(xyz(c[50 * i].target), (F3{t.value.x, t.value.z, t.value.y})) << "frame " << 50 * i;
+        EXPECT_EQ(c[50 * i].roll, d3sroll(roll[size_t(i)].roll)) << "frame " << 50 * i;
+    }
+    EXPECT_EQ(xyz(c[519].position), xyz(c[500].position)); // after the last key, the last key
 }
 
 TEST_F(Keyframes, TensionOneEasesAlongTheLine) {

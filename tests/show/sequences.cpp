@@ -1,6 +1,13 @@
 // The timed sequences: the intro's ten segments and the exit's four, their order, their end conditions,
 // camera frames inside the scene's table, and progress when nothing is drawn.
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <mutex>
+#include <thread>
 
 #include "showfixture.h"
 
@@ -10,13 +17,66 @@ namespace {
 
 std::vector<sequencepass> seen;
 
+// Holds the ring's mean render time at simulatedmean ms whatever the shown frames measure: as each drawn
+// pass starts, the seven other slots are set so that with this pass's own frame (16 or 17 ms on the 60 Hz
+// clock) the ring's mean is simulatedmean.
+int simulatedmean = 0;
+void record(const sequencepass &p) {
+    seen.push_back(p);
+    if (simulatedmean <= 0) return;
+    for (int k = 0; k < 8; k++)
+        if (k != POSINTS) T1[k] = T2[k] = 0;
+    T2[(POSINTS + 1) & 7] = 8 * simulatedmean - 16;
+}
+void setmean(int ms) {
+    simulatedmean = ms;
+    for (int k = 0; k < 8; k++) T1[k] = 0, T2[k] = ms;
+}
+
+// Ends the test program with a failure when a loop does not come to its end in time.
+class watchdog {
+  public:
+    explicit watchdog(const char *what, int seconds = 60)
+        : t([this, what, seconds] {
+              std::unique_lock<std::mutex> l(m);
+              if (!cv.wait_for(l, std::chrono::seconds(seconds), [this] { return done; })) {
+                  std::fprintf(stderr, "%s: still running after %d s\n", what, seconds);
+                  std::abort();
+              }
+          }) {}
+    ~watchdog() {
+        {
+            std::lock_guard<std::mutex> l(m);
+            done = true;
+        }
+        cv.notify_one();
+        t.join();
+    }
+
+  private:
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    std::thread t;
+};
+
+// The levels a fade shows when every pass moves it by the same amount and the truncation loses nothing:
+// from start while the level is below (rising) or above (falling) the end.
+std::vector<int> losslessfade(int start, int end, int step) {
+    std::vector<int> levels;
+    for (int l = start; step > 0 ? l < end : l > end; l += step) levels.push_back(l);
+    return levels;
+}
+
 class Sequences : public ::testing::Test {
   protected:
     void SetUp() override {
         setupshow();
         seen.clear();
-        onsequencepass = [](const sequencepass &p) { seen.push_back(p); };
+        simulatedmean = 0;
+        onsequencepass = record;
     }
+    void TearDown() override { simulatedmean = 0; }
 
     std::vector<sequencepass> ofsegment(int s) {
         std::vector<sequencepass> r;
@@ -24,6 +84,13 @@ class Sequences : public ::testing::Test {
                      [s](auto &p) { return p.segment == s; });
         return r;
     }
+    std::vector<int> levels(int s) {
+        std::vector<int> r;
+        for (auto &p : ofsegment(s)) r.push_back(p.level);
+        return r;
+    }
+    // Measured time of a segment's drawn passes at the simulated mean, in seconds.
+    double seconds(int s) { return double(ofsegment(s).size()) * simulatedmean * 0.001; }
     // Every intro pass used a camera frame of its scene's table (the menu's from segment 9 on).
     void expectinsidetables() {
         for (auto &p : seen) {
@@ -138,4 +205,80 @@ TEST_F(Sequences, ExitOfAShortMenuSkipsTheFlightAndStopsAtFrameZero) {
     EXPECT_EQ(ofsegment(2).front().camframe, 20);
     EXPECT_EQ(ofsegment(2).back().camframe, 0);
     for (auto &p : seen) EXPECT_GE(p.camframe, -1);
+}
+
+// A fade moves FADESTEP x 31 levels a second of measured time (120 levels a second for the eye), however
+// many frames that time is shared between: the truncation of each pass's level no longer throws away up to
+// a level per pass.
+TEST_F(Sequences, FadesTakeTheSameMeasuredTimeAtEveryFrameRate) {
+    for (int mean : {4, 8, 16, 33, 50}) {
+        SetUp();
+        introw = emptyworld(1400);
+        menuw = emptyworld(400);
+        setmean(mean);
+        runintro();
+        for (int s : {2, 3, 8})
+            EXPECT_NEAR(seconds(s), 250.0 / 124.0, 0.1 * 250.0 / 124.0) << mean << " ms, " << s;
+        EXPECT_NEAR(seconds(5) + seconds(6), 480.0 / 124.0, 0.1 * 480.0 / 124.0) << mean << " ms";
+        EXPECT_NEAR(seconds(9), 250.0 / 240.0, 0.1 * 250.0 / 240.0) << mean << " ms";
+        seen.clear();
+        {
+            const watchdog w("the exit");
+            runexit();
+        }
+        EXPECT_NEAR(seconds(2), 250.0 / 240.0, 0.1 * 250.0 / 240.0) << mean << " ms";
+        EXPECT_NEAR(seconds(3), 255.0 / 120.0, 0.1 * 255.0 / 120.0) << mean << " ms";
+        EXPECT_EQ(drainquits(), 1);
+    }
+}
+
+// Where a pass's move is a whole number of levels, the levels shown are those of plain truncation.
+TEST_F(Sequences, WholeStepsShowTheLevelsOfPlainTruncation) {
+    introw = emptyworld(1400);
+    setmean(250); // 250 ms x 0.001 x 31 x FADESTEP: 31 levels a pass
+    runintro();
+    EXPECT_EQ(levels(2), losslessfade(1, 250, 31));
+    EXPECT_EQ(levels(3), losslessfade(250, 0, -31));
+    EXPECT_EQ(levels(5), losslessfade(1, 240, 31));
+    EXPECT_EQ(levels(6), losslessfade(249, 0, -31));
+    EXPECT_EQ(levels(8), losslessfade(1, 250, 31));
+    SetUp();
+    setmean(50); // at 60 frames a second of render time: 12 levels a pass
+    runintro();
+    EXPECT_EQ(levels(9), losslessfade(250, 0, -12));
+    seen.clear();
+    runexit(); // 50 ms x 0.001 x 120: 6 a pass for the eye, FADESTEP x 6 / 2 = 12 into the white
+    EXPECT_EQ(levels(2), losslessfade(0, 250, 12));
+    EXPECT_EQ(levels(3), losslessfade(255, 0, -6));
+}
+
+// With the window closed nothing is drawn and the ring keeps its mean; every step still ends, also where a
+// pass moves the white by less than a level.
+TEST_F(Sequences, ExitWithTheWindowClosedEndsAtEveryShortMean) {
+    for (int mean = 1; mean <= 5; mean++) {
+        SetUp();
+        menuw = emptyworld(400);
+        setmean(mean);
+        PostMessage(WM_DESTROY, 0, 0);
+        {
+            const watchdog w("the exit with the window closed");
+            runexit();
+        }
+        EXPECT_TRUE(seen.empty()) << mean << " ms";
+        EXPECT_EQ(QUIT, 1);
+        EXPECT_EQ(drainquits(), 1) << mean << " ms";
+    }
+}
+
+// Whatever a pass is given to move, a fade level moves: nothing measured, or nonsense, still ends a fade.
+TEST(FadeLevel, EveryPassMovesTheLevel) {
+    for (float by : {0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN()}) {
+        fadelevel up{1.0f}, down{250.0f};
+        int passes = 0;
+        for (; (up.level() < 250 || down.level() > 0) && passes < 100000; passes++) {
+            up.rise(by);
+            down.fall(by);
+        }
+        EXPECT_LE(passes, 250 * 16) << by;
+    }
 }

@@ -4,6 +4,7 @@
 #include "common/pngfile.h"
 #include <png.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -75,7 +76,9 @@ class Tour : public ::testing::TestWithParam<const char *> {
 TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
     const std::string program = GetParam();
     const bool fixed = program == std::string("showcase");
-    const std::string dir = (fs::temp_directory_path() / ("showcase-tour-" + program)).string();
+    // One folder per run: test suites of several build trees may run at once.
+    const std::string dir =
+        (fs::temp_directory_path() / ("showcase-tour-" + program + "-" + std::to_string(getpid()))).string();
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string cap = dir + "/cap";

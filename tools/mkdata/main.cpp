@@ -16,6 +16,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <time.h>
 
 namespace fs = std::filesystem;
 using namespace mkdata;
@@ -30,7 +31,8 @@ struct Job {
 std::mutex printlock;
 
 // Runs the jobs on two threads (the machines this is built on have few cores); stops handing out jobs
-// after the first failure.
+// after the first failure. Each job's line tells the processor time it took, which a loaded machine does
+// not stretch as it stretches the wall clock.
 bool runjobs(const std::vector<Job> &jobs) {
     std::atomic<size_t> next{0};
     std::atomic<bool> failed{false};
@@ -39,14 +41,19 @@ bool runjobs(const std::vector<Job> &jobs) {
             const size_t i = next.fetch_add(1);
             if (i >= jobs.size() || failed) return;
             std::string error;
+            timespec t0{}, t1{};
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
             if (!jobs[i].run(error)) {
                 std::lock_guard<std::mutex> guard(printlock);
                 fprintf(stderr, "mkdata: %s\n", error.c_str());
                 failed = true;
                 return;
             }
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
+            const double cpu = static_cast<double>(t1.tv_sec - t0.tv_sec) +
+                               static_cast<double>(t1.tv_nsec - t0.tv_nsec) * 1e-9;
             std::lock_guard<std::mutex> guard(printlock);
-            printf("  %s\n", jobs[i].name.c_str());
+            printf("  %s (%.2f s)\n", jobs[i].name.c_str(), cpu);
             fflush(stdout);
         }
     };
@@ -86,7 +93,7 @@ int generate(const fs::path &root) {
     std::vector<Job> jobs;
     jobs.push_back(
         {"music/velun.xm", [&](std::string &err) { return writemusic(path("music/velun.xm"), err); }});
-    for (int i : {5, 9, 10, 11, 12, 0, 1, 2, 3, 4, 6, 7, 8}) { // the slow ones first, for an even load
+    for (int i : {3, 0, 10, 11, 1, 12, 4, 5, 9, 2, 6, 7, 8}) { // the slow ones first, for an even load
         jobs.push_back({gallery[i].path, [&, i](std::string &err) {
                             pictures[static_cast<size_t>(i)] = gallerypicture(i);
                             return writejpeg(pictures[static_cast<size_t>(i)], path(gallery[i].path), 92,

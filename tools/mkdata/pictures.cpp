@@ -1,4 +1,4 @@
-// The show's own screens: the two intro logos, the eye of the exit, the menu background, the gallery
+// The show's own screens: the eye of the exit, the menu background, the gallery
 // screen and its artists' bar, and the credits and greetings screens.
 #include "makers.h"
 #include "text.h"
@@ -6,71 +6,6 @@
 #include <algorithm>
 
 namespace mkdata {
-
-namespace {
-
-// Fills the covered part of a mask with a vertical ramp between y0 and y1.
-void paintgradient(Image &img, const Image &mask, const Ramp &ramp, float y0, float y1) {
-    for (int y = 0; y < img.h; ++y) {
-        const Rgb c = ramp.at((static_cast<float>(y) - y0) / (y1 - y0));
-        for (int x = 0; x < img.w; ++x) img.blend(x, y, c, mask.at(x, y).r);
-    }
-}
-
-void addglow(Image &img, const Image &mask, int radius, Rgb c) {
-    const Image soft = blur(mask, radius);
-    for (int y = 0; y < img.h; ++y)
-        for (int x = 0; x < img.w; ++x) img.add(x, y, c * soft.at(x, y).r);
-}
-
-} // namespace
-
-Image logozarn() {
-    // Drawn on black: the show adds the logo to the frame, so black is "nothing".
-    Image img(320, 240);
-    Image mask(320, 240);
-    textmask(mask, Font::SansBold, 90.0f, 160.0f, 146.0f, "ZARN", 0.5f, 4.0f);
-    addglow(img, mask, 9, hex(0xd0206a) * 1.6f);
-    paintgradient(img, mask, Ramp{{{0, hex(0xfff27a)}, {0.45f, hex(0xff9a1a)}, {1, hex(0xff2a6a)}}}, 80.0f,
-                  148.0f);
-    // A bright edge along the top of each letter.
-    Image shifted(320, 240);
-    for (int y = 1; y < 240; ++y)
-        for (int x = 0; x < 320; ++x) shifted.at(x, y).r = clamp01(mask.at(x, y).r - mask.at(x, y - 1).r);
-    paintmask(img, shifted, hex(0xffffe0), 0.8f);
-    Image sub(320, 240);
-    textmask(sub, Font::SansCondensedBold, 17.0f, 160.0f, 190.0f, "p r e s e n t s", 0.5f);
-    paintmask(img, sub, hex(0x40d0ff));
-    addglow(img, sub, 3, hex(0x1060ff) * 0.8f);
-    for (Rgb &p : img.px) p = {clamp01(p.r), clamp01(p.g), clamp01(p.b)};
-    return img;
-}
-
-Image logoveltor() {
-    Image img(320, 240);
-    Image mask(320, 240);
-    textmask(mask, Font::SerifBold, 64.0f, 160.0f, 132.0f, "VELTOR", 0.5f, 1.0f);
-    addglow(img, mask, 8, hex(0x2060ff) * 1.8f);
-    paintgradient(
-        img, mask,
-        Ramp{{{0, hex(0xe0ffff)}, {0.4f, hex(0x30e0ff)}, {0.75f, hex(0x2070ff)}, {1, hex(0xa040ff)}}}, 86.0f,
-        134.0f);
-    // A light streak through the middle of the word.
-    for (int y = 100; y < 124; ++y) {
-        const float k = std::exp(-std::pow((static_cast<float>(y) - 111.0f) / 2.2f, 2.0f));
-        for (int x = 0; x < 320; ++x) {
-            const float fx = std::fabs(static_cast<float>(x) - 160.0f) / 160.0f;
-            img.add(x, y, hex(0x80e0ff) * (k * (1.0f - fx) * (1.0f - fx) * 0.9f));
-        }
-    }
-    glowdisc(img, 160.0f, 111.0f, 40.0f, hex(0x6080ff) * 0.7f);
-    Image sub(320, 240);
-    textmask(sub, Font::Sans, 14.0f, 160.0f, 170.0f, "an art disk", 0.5f, 3.0f);
-    paintmask(img, sub, hex(0xff60d0));
-    addglow(img, sub, 3, hex(0xff2080) * 0.7f);
-    for (Rgb &p : img.px) p = {clamp01(p.r), clamp01(p.g), clamp01(p.b)};
-    return img;
-}
 
 Image eyepicture() {
     // A close-up of an eye: the last picture of the show, which comes out of white.
@@ -277,30 +212,69 @@ void titled(Image &img, const char *title, Rgb ink) {
     fillrect(img, 170, 110, 470, 113, ink, 0.8f);
 }
 
+// Rows of two columns meeting at a gutter: the name right-aligned before it, what it is after it.
+struct Row {
+    const char *name;
+    const char *what;
+};
+
+void tworows(Image &img, const Row *rows, int count, float y, float step, Rgb nameink, Rgb ink) {
+    // The block is centred as a whole, the gutter where its longest name ends.
+    float names = 0.0f, whats = 0.0f;
+    for (int i = 0; i < count; ++i) {
+        names = std::max(names, textwidth(Font::SansBold, 18.0f, rows[i].name));
+        whats = std::max(whats, textwidth(Font::SerifItalic, 17.0f, rows[i].what));
+    }
+    const float gutter = std::round((640.0f - names - whats - 22.0f) * 0.5f + names + 8.0f);
+    const float top = y;
+    for (int i = 0; i < count; ++i, y += step) {
+        drawtexthalo(img, Font::SansBold, 18.0f, gutter - 8.0f, y, rows[i].name, nameink, Rgb{1, 1, 1}, 3,
+                     1.0f);
+        drawtexthalo(img, Font::SerifItalic, 17.0f, gutter + 14.0f, y, rows[i].what, ink, Rgb{1, 1, 1}, 3,
+                     0.0f);
+    }
+    // A dotted rule down the gutter ties each name to its line.
+    for (float d = top - 12.0f; d < y - step + 4.0f; d += 5.0f)
+        fillcircle(img, gutter + 3.0f, d, 1.1f, nameink, 0.5f);
+}
+
+void heading(Image &img, float y, const char *text, Rgb ink) {
+    drawtexthalo(img, Font::SansCondensedBold, 15.0f, 320.0f, y, text, ink, Rgb{1, 1, 1}, 3, 0.5f);
+    const float w = textwidth(Font::SansCondensedBold, 15.0f, text) * 0.5f + 12.0f;
+    fillrect(img, 320.0f - w - 60.0f, y - 6.0f, 320.0f - w, y - 5.0f, ink, 0.5f);
+    fillrect(img, 320.0f + w, y - 6.0f, 320.0f + w + 60.0f, y - 5.0f, ink, 0.5f);
+}
+
 } // namespace
 
 Image creditspicture() {
     Image img = brightbackground(
         1111, Ramp{{{0, hex(0xfff4d8)}, {0.45f, hex(0xffd0a8)}, {0.8f, hex(0xf8a8b8)}, {1, hex(0xd8b8f0)}}},
         hex(0xffffff));
-    const Rgb ink = hex(0x3a1040);
+    const Rgb ink = hex(0x3a1040), accent = hex(0x8a1a50);
     titled(img, "CREDITS", ink);
-    const char *roles[][2] = {
-        {"code", "the engine, the renderer and the show"},
-        {"graphics", "the logos, the screens and the texture maps"},
-        {"pictures", "the thirteen works of the gallery"},
-        {"music", "velun, composed in a tracker"},
-        {"3d scenes", "the intro world and the turning menu"},
-        {"design", "the flow from the first frame to the eye"},
+    // What really made the show: this project wrote all of it, the data included, standing on these
+    // libraries and fonts.
+    heading(img, 146.0f, "MADE BY THE SHOWCASE PROJECT", accent);
+    const Row made[] = {
+        {"code", "the engine, its software renderer, the show"},
+        {"pictures", "thirteen paintings and fractals, all generated"},
+        {"logos & screens", "drawn from lit letter outlines, generated"},
+        {"3d scenes", "the intro world and the menu, generated"},
+        {"music", "velun, a tracked module, generated"},
     };
-    // Each role centred, what it made in a line below.
-    float y = 156.0f;
-    for (const auto &r : roles) {
-        drawtexthalo(img, Font::SansBold, 21.0f, 320.0f, y, r[0], hex(0x8a1a50), Rgb{1, 1, 1}, 3, 0.5f);
-        drawtexthalo(img, Font::SerifItalic, 17.0f, 320.0f, y + 21.0f, r[1], ink, Rgb{1, 1, 1}, 3, 0.5f);
-        y += 48.0f;
-    }
-    drawtext(img, Font::Sans, 14.0f, 320.0f, 456.0f, "esc returns to the menu", ink, 0.5f, 0.7f);
+    tworows(img, made, 5, 172.0f, 22.0f, accent, ink);
+    heading(img, 298.0f, "STANDING ON", accent);
+    const Row stands[] = {
+        {"SDL2", "zlib licence"},
+        {"libopenmpt", "BSD licence"},
+        {"libjpeg-turbo", "IJG and BSD licences"},
+        {"libpng", "libpng licence"},
+        {"FreeType", "FreeType licence"},
+        {"DejaVu fonts", "Bitstream Vera licence"},
+    };
+    tworows(img, stands, 6, 324.0f, 21.0f, accent, ink);
+    drawtext(img, Font::Sans, 13.0f, 320.0f, 462.0f, "esc returns to the menu", ink, 0.5f, 0.7f);
     for (Rgb &p : img.px) p = {clamp01(p.r), clamp01(p.g), clamp01(p.b)};
     return img;
 }
@@ -309,26 +283,29 @@ Image greetingspicture() {
     Image img = brightbackground(
         2222, Ramp{{{0, hex(0xe8fff0)}, {0.4f, hex(0xb8f0e0)}, {0.75f, hex(0xa8d8ff)}, {1, hex(0xf0e0ff)}}},
         hex(0xffffff));
-    const Rgb ink = hex(0x0a2a48);
+    const Rgb ink = hex(0x0a2a48), accent = hex(0x0a5a70);
     titled(img, "GREETINGS", ink);
-    const char *lines[] = {
-        "to every demo group, old and new",
-        "to the pixel artists and their palettes",
-        "to the tracker musicians everywhere",
-        "to the coders of software renderers",
-        "to the organisers and visitors of the parties",
-        "to the disk mag editors and the archivists",
-        "and to you, for watching",
+    // Groups and projects that keep the scene and its history alive (no invented people).
+    heading(img, 146.0f, "TO THE KEEPERS OF THE SCENE", accent);
+    const Row keepers[] = {
+        {"scene.org", "the file archive of the demoscene"},
+        {"Pou\xEBt", "every production, rated and discussed"},
+        {"Demozoo", "groups, parties and releases on record"},
+        {"CSDb", "the Commodore 64 scene database"},
+        {"The Mod Archive", "tracked music kept and shared"},
+        {"Art of Coding", "the demoscene as cultural heritage"},
     };
-    float y = 165.0f;
-    int i = 0;
-    for (const char *l : lines) {
-        drawtexthalo(img, i % 2 ? Font::SerifItalic : Font::SerifBold, 21.0f, 320.0f, y, l,
-                     i % 2 ? hex(0x1a4a70) : ink, Rgb{1, 1, 1}, 3, 0.5f);
-        y += 40.0f;
-        ++i;
-    }
-    drawtext(img, Font::Sans, 14.0f, 320.0f, 456.0f, "esc returns to the menu", ink, 0.5f, 0.7f);
+    tworows(img, keepers, 6, 172.0f, 22.0f, accent, ink);
+    heading(img, 318.0f, "TO THE TOOLS THAT KEEP IT RUNNING", accent);
+    const Row tools[] = {
+        {"OpenMPT", "the tracker, and the player in this show"},
+        {"MilkyTracker", "FastTracker 2, carried forward"},
+        {"Schism Tracker", "Impulse Tracker, carried forward"},
+        {"DOSBox", "the PC of the nineties, today"},
+        {"ScummVM", "old games on new machines"},
+    };
+    tworows(img, tools, 5, 344.0f, 22.0f, accent, ink);
+    drawtext(img, Font::Sans, 13.0f, 320.0f, 462.0f, "esc returns to the menu", ink, 0.5f, 0.7f);
     for (Rgb &p : img.px) p = {clamp01(p.r), clamp01(p.g), clamp01(p.b)};
     return img;
 }

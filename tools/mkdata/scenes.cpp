@@ -67,17 +67,68 @@ void panel(Builder &b, V3 c, V3 u, V3 v, float s0, float s1, float t0, float t1)
     b.quad(p0, p1, p2, p3);
 }
 
+// The part of a rectangle centred at c with half-vectors u and v between a0..a1 along u and b0..b1 along v
+// (each in -1..1), with texture positions interpolated from (s0, t0) at (-1, 1) to (s1, t1) at (1, -1).
+// Every vertex is c + u a + v b computed the same way, so that cells sharing a corner share its position
+// to the last bit, in whatever mesh they lie.
+void cell(Builder &b, V3 c, V3 u, V3 v, float a0, float a1, float b0, float b1, float s0, float s1, float t0,
+          float t1) {
+    if (a1 <= a0 || b1 <= b0) return;
+    auto at = [&](float a, float bb) {
+        return b.vert(c + u * a + v * bb, s0 + (s1 - s0) * (a + 1.0f) * 0.5f,
+                      t0 + (t1 - t0) * (1.0f - bb) * 0.5f);
+    };
+    b.quad(at(a0, b1), at(a1, b1), at(a1, b0), at(a0, b0));
+}
+
+// A rectangle left open in a face of a box, for a label set flush into it: in the face's own u and v
+// (-1..1). The face is built as the eight cells around the opening, so that no edge of the face runs past
+// a corner of the opening and the label fills it exactly, without overlapping any face of the box.
+struct Opening {
+    int face = -1; // 0 faces -z, 1 +z, 2 -x, 3 +x, 4 +y, 5 -y; -1 for none
+    float a0 = 0, a1 = 0, b0 = 0, b1 = 0;
+};
+
+void openface(Builder &b, V3 c, V3 u, V3 v, float s1, float t1, const Opening &o) {
+    const float as[4] = {-1.0f, o.a0, o.a1, 1.0f}, bs[4] = {-1.0f, o.b0, o.b1, 1.0f};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            if (i != 1 || j != 1) cell(b, c, u, v, as[i], as[i + 1], bs[j], bs[j + 1], 0, s1, 0, t1);
+}
+
 // An axis-aligned box seen from outside; `tile` texture widths per 100 units.
-void box(Builder &b, V3 lo, V3 hi, float tile, bool top = true, bool front = true) {
+void box(Builder &b, V3 lo, V3 hi, float tile, bool top = true, bool front = true,
+         const Opening &opening = {}) {
     const V3 c = (lo + hi) * 0.5f;
     const V3 h = (hi + lo * -1.0f) * 0.5f;
     const float sx = h.x * 2 * tile / 100, sy = h.y * 2 * tile / 100, sz = h.z * 2 * tile / 100;
-    if (front) panel(b, {c.x, c.y, lo.z}, {h.x, 0, 0}, {0, h.y, 0}, 0, sx, 0, sy); // faces -z
-    panel(b, {c.x, c.y, hi.z}, {-h.x, 0, 0}, {0, h.y, 0}, 0, sx, 0, sy);           // faces +z
-    panel(b, {lo.x, c.y, c.z}, {0, 0, -h.z}, {0, h.y, 0}, 0, sz, 0, sy);           // faces -x
-    panel(b, {hi.x, c.y, c.z}, {0, 0, h.z}, {0, h.y, 0}, 0, sz, 0, sy);            // faces +x
-    if (top) panel(b, {c.x, hi.y, c.z}, {h.x, 0, 0}, {0, 0, h.z}, 0, sx, 0, sz);   // faces +y
-    panel(b, {c.x, lo.y, c.z}, {h.x, 0, 0}, {0, 0, -h.z}, 0, sx, 0, sz);           // faces -y
+    auto face = [&](int id, V3 fc, V3 u, V3 v, float s1, float t1) {
+        if (opening.face == id)
+            openface(b, fc, u, v, s1, t1, opening);
+        else
+            panel(b, fc, u, v, 0, s1, 0, t1);
+    };
+    if (front) face(0, {c.x, c.y, lo.z}, {h.x, 0, 0}, {0, h.y, 0}, sx, sy); // faces -z
+    face(1, {c.x, c.y, hi.z}, {-h.x, 0, 0}, {0, h.y, 0}, sx, sy);           // faces +z
+    face(2, {lo.x, c.y, c.z}, {0, 0, -h.z}, {0, h.y, 0}, sz, sy);           // faces -x
+    face(3, {hi.x, c.y, c.z}, {0, 0, h.z}, {0, h.y, 0}, sz, sy);            // faces +x
+    if (top) face(4, {c.x, hi.y, c.z}, {h.x, 0, 0}, {0, 0, h.z}, sx, sz);   // faces +y
+    face(5, {c.x, lo.y, c.z}, {h.x, 0, 0}, {0, 0, -h.z}, sx, sz);           // faces -y
+}
+
+// The label for an opening made by box(): the same face, the same cell, a texture of its own.
+void label(Builder &b, V3 lo, V3 hi, const Opening &o, float t0 = 0.0f, float t1 = 1.0f) {
+    const V3 c = (lo + hi) * 0.5f;
+    const V3 h = (hi + lo * -1.0f) * 0.5f;
+    const V3 centres[6] = {{c.x, c.y, lo.z}, {c.x, c.y, hi.z}, {lo.x, c.y, c.z},
+                           {hi.x, c.y, c.z}, {c.x, hi.y, c.z}, {c.x, lo.y, c.z}};
+    const V3 us[6] = {{h.x, 0, 0}, {-h.x, 0, 0}, {0, 0, -h.z}, {0, 0, h.z}, {h.x, 0, 0}, {h.x, 0, 0}};
+    const V3 vs[6] = {{0, h.y, 0}, {0, h.y, 0}, {0, h.y, 0}, {0, h.y, 0}, {0, 0, h.z}, {0, 0, -h.z}};
+    const size_t f = static_cast<size_t>(o.face);
+    // The texture spans the opening: s 0..1 across it, t from t0 at its top to t1 at its bottom.
+    const float ds = 2.0f / (o.a1 - o.a0), dt = 2.0f * (t1 - t0) / (o.b1 - o.b0);
+    const float s0 = -(o.a0 + 1.0f) * ds * 0.5f, top = t0 - dt * (1.0f - o.b1) * 0.5f;
+    cell(b, centres[f], us[f], vs[f], o.a0, o.a1, o.b0, o.b1, s0, s0 + ds, top, top + dt);
 }
 
 // A UV sphere; inward = seen from inside (the sky).
@@ -451,50 +502,65 @@ bool writemenuscene(const std::string &path, std::string &error) {
         s.meshes.push_back(roof.done());
     }
     {
-        // Credits: a tablet of metal with its label towards +x.
+        // Credits: a tablet of metal with its label set into the face towards +x, and a pane of glass
+        // standing clear above it. The faces are drawn by their mean depth alone, so nothing that can show
+        // through or over the label touches it.
+        const V3 lo{230, -60, -70}, hi{260, 70, 70};
+        const Opening o{3, -60.0f / 70.0f, 60.0f / 70.0f, -60.0f / 65.0f, 60.0f / 65.0f};
         Builder b("credits", "METAL");
-        box(b, {230, -60, -70}, {260, 70, 70}, 1.0f);
+        box(b, lo, hi, 1.0f, true, true, o);
         s.meshes.push_back(b.done());
         Builder l("credits-label", "LABEL CREDITS");
-        panel(l, {261, 5, 0}, {0, 0, 60}, {0, 60, 0}, 0, 1, 0, 1);
+        label(l, lo, hi, o);
         s.meshes.push_back(l.done());
         Builder g("credits-glass", "TRANSTXT GLASS");
-        panel(g, {275, 5, 0}, {0, 0, 80}, {0, 80, 0}, 0, 1, 0, 1);
+        // Both sides, so that it shows as the menu turns past.
+        panel(g, {245, 108, 0}, {0, 0, 66}, {0, 22, 0}, 0, 1, 0, 0.5f);
+        panel(g, {245, 108, 0}, {0, 0, -66}, {0, 22, 0}, 0, 1, 0, 0.5f);
         s.meshes.push_back(g.done());
     }
     {
-        // Greetings: a block with its label towards +z and a chrome globe on top.
+        // Greetings: a block with its label set into the face towards +z, and a chrome globe on top.
+        const V3 lo{-70, -60, 230}, hi{70, 50, 260};
+        const Opening o{1, -62.0f / 70.0f, 62.0f / 70.0f, -50.0f / 55.0f, 50.0f / 55.0f};
         Builder b("greetings", "MARBLE");
-        box(b, {-70, -60, 230}, {70, 50, 260}, 1.0f);
+        box(b, lo, hi, 1.0f, true, true, o);
         s.meshes.push_back(b.done());
         Builder l("greetings-label", "LABEL GREETINGS");
-        panel(l, {0, -5, 261}, {-62, 0, 0}, {0, 50, 0}, 0, 1, 0, 1);
+        label(l, lo, hi, o);
         s.meshes.push_back(l.done());
         Builder g("greetings-globe", "ENV CHROME");
         sphere(g, {0, 92, 245}, 40.0f, 16, 10, 1, 1, false);
         s.meshes.push_back(g.done());
     }
     {
-        // Exit: an archway with a shimmering portal, its label above, facing -x.
+        // Exit: an archway with a shimmering portal, its label set into the lintel, facing -x.
+        const V3 lo{-275, 60, -75}, hi{-245, 80, 75};
+        const Opening o{2, -40.0f / 75.0f, 40.0f / 75.0f, -1.0f, 1.0f};
         Builder b("exit", "METAL");
         box(b, {-275, -60, -75}, {-245, 60, -55}, 1.0f);
         box(b, {-275, -60, 55}, {-245, 60, 75}, 1.0f);
-        box(b, {-275, 60, -75}, {-245, 80, 75}, 1.0f);
+        box(b, lo, hi, 1.0f, true, true, o);
         s.meshes.push_back(b.done());
         Builder p("exit-portal", "TRANSENV ENERGY");
-        panel(p, {-262, 0, 0}, {0, 0, -55}, {0, 60, 0}, 0, 1, 0, 1);
-        panel(p, {-258, 0, 0}, {0, 0, 55}, {0, 60, 0}, 0, 1, 0, 1);
+        // The portal stops short of the lintel, so that from above its top edge, further back, never
+        // shows on the label.
+        panel(p, {-262, -10, 0}, {0, 0, -55}, {0, 50, 0}, 0, 1, 0, 1);
+        panel(p, {-258, -10, 0}, {0, 0, 55}, {0, 50, 0}, 0, 1, 0, 1);
         s.meshes.push_back(p.done());
         Builder l("exit-label", "LABEL EXIT");
-        panel(l, {-276, 70, 0}, {0, 0, -40}, {0, 10, 0}, 0, 1, 0.38f, 0.62f);
+        label(l, lo, hi, o, 0.38f, 0.62f);
         s.meshes.push_back(l.done());
     }
     {
         Builder b("stage", "MARBLE");
-        disc(b, {0, -64, 0}, 360.0f, 32, 3, 120.0f);
+        // The stage lies well below the items, which float over it: seen from the menu's views, no part of
+        // the stage hidden behind an item projects onto it, so that the sort by mean depth never has to
+        // decide between the two.
+        disc(b, {0, -84, 0}, 345.0f, 32, 3, 115.0f);
         s.meshes.push_back(b.done());
         Builder c("column", "GOUTXT WOOD");
-        pillar(c, {0, -64, 0}, 40.0f, 90.0f, 12);
+        pillar(c, {0, -84, 0}, 40.0f, 110.0f, 12);
         s.meshes.push_back(c.done());
         Builder o("centre-orb", "ENV GOLD");
         sphere(o, {0, 66, 0}, 40.0f, 16, 10, 1, 1, false);

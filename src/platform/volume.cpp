@@ -1,0 +1,74 @@
+// The viewer's own volume: a level on the player's scale (0 silence .. 64, 40 the show's own level) and
+// mute, heard on top of whatever volume the show sets, so the exit's fade goes from the viewer's level to
+// silence. Read by the audio thread, set by the main thread.
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "platform/program.h"
+#include "platform/screen.h"
+
+namespace {
+
+std::atomic<int> viewerlevel{VOLUME_NORMAL};
+std::atomic<bool> muted{false};
+
+void say() {
+    if (muted)
+        std::printf("%s: sound muted (M again to hear it)\n", programname());
+    else
+        std::printf("%s: volume %d%%\n", programname(), volume_percent(viewerlevel));
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int volume_frompercent(int percent) {
+    percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    return (percent * VOLUME_FULL + 50) / 100;
+}
+
+int volume_percent(int level) {
+    return (level * 100 + VOLUME_FULL / 2) / VOLUME_FULL;
+}
+
+void audio_setviewer(int level, bool mute) {
+    viewerlevel = level < 0 ? 0 : level > VOLUME_FULL ? VOLUME_FULL : level;
+    muted = mute;
+}
+
+int audio_viewerlevel() {
+    return viewerlevel;
+}
+
+bool audio_muted() {
+    return muted;
+}
+
+float audio_viewergain() {
+    return muted ? 0.0f : float(viewerlevel.load()) / float(VOLUME_NORMAL);
+}
+
+bool volume_key(int key, bool repeat) {
+    switch (SDL_Keycode(key)) {
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS:
+        audio_setviewer(viewerlevel - VOLUME_STEP, false);
+        break;
+    case SDLK_PLUS:
+    case SDLK_EQUALS: // plus without shift on most layouts
+    case SDLK_KP_PLUS:
+        audio_setviewer(viewerlevel + VOLUME_STEP, false);
+        break;
+    case SDLK_m:
+        if (repeat) return true;
+        muted = !muted;
+        break;
+    default:
+        return false;
+    }
+    say();
+    return true;
+}

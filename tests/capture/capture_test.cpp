@@ -1,0 +1,252 @@
+// Captures, volume and the program's own words, checked from outside: the program runs headless on the
+// generated data tree; ffprobe reads what it wrote.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string slurp(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string scratch(const std::string &name) {
+    const std::string dir = (fs::temp_directory_path() / ("showcase-capture-" + name)).string();
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string datadir() {
+    return std::string(SHOWCASE_BIN_DIR) + "/data";
+}
+
+Outcome run(const std::string &args, const std::string &dir, const std::string &env = "",
+            const std::string &program = "showcase-fs") {
+    const std::string cmd = "cd " + dir + " && " + env + " " + SHOWCASE_BIN_DIR + "/" + program + " " + args +
+                            " >" + dir + "/out.txt 2>" + dir + "/err.txt";
+    Outcome r;
+    const int s = std::system(cmd.c_str());
+    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    r.out = slurp(dir + "/out.txt");
+    r.err = slurp(dir + "/err.txt");
+    return r;
+}
+
+std::string shell(const std::string &cmd) {
+    std::string out;
+    if (std::FILE *p = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        pclose(p);
+    }
+    return out;
+}
+
+bool hastool(const char *tool) {
+    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The 16-bit samples of a capture's audio.wav.
+std::vector<int16_t> samples(const std::string &wav) {
+    const std::string w = slurp(wav);
+    std::vector<int16_t> s(w.size() > 44 ? (w.size() - 44) / 2 : 0);
+    if (!s.empty()) std::memcpy(s.data(), w.data() + 44, s.size() * 2);
+    return s;
+}
+
+double rms(const std::vector<int16_t> &s, size_t from, size_t to) {
+    double sum = 0;
+    for (size_t i = from; i < to && i < s.size(); i++) sum += double(s[i]) * s[i];
+    return std::sqrt(sum / double(to - from));
+}
+
+class Captures : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!fs::exists(datadir() + "/gfx/intro.3DS")) GTEST_SKIP() << "no data tree in " << datadir();
+    }
+};
+
+// Seconds from ffprobe: the end of the last packet of a stream.
+double streamend(const std::string &file, const char *stream) {
+    const std::string csv = shell(std::string("ffprobe -v error -select_streams ") + stream +
+                                  " -show_entries packet=pts_time,duration_time -of csv=p=0 '" + file + "'");
+    double end = 0;
+    std::istringstream in(csv);
+    std::string line;
+    while (std::getline(in, line)) {
+        double pts = 0, dur = 0;
+        if (std::sscanf(line.c_str(), "%lf,%lf", &pts, &dur) >= 1) end = std::max(end, pts + dur);
+    }
+    return end;
+}
+
+} // namespace
+
+TEST_F(Captures, EveryVideoNameGivesAFileFfprobeReadsWithItsFramesRateAndSound) {
+    if (!hastool("ffmpeg") || !hastool("ffprobe"))
+        GTEST_SKIP()
+            << "ffmpeg is not installed: video captures fall back to PNG frames (scripts/install-deps "
+               "installs it)";
+    const std::string dir = scratch("formats");
+    const long frames = 90; // a second and a half
+    for (auto [ending, video, audio] :
+         std::vector<std::array<const char *, 3>>{{".mp4", "h264", "aac"},
+                                                  {".mkv", "h264", "flac"},
+                                                  {".mov", "h264", "aac"},
+                                                  {".webm", "vp9", "opus"},
+                                                  {".avi", "mpeg4", "pcm_s16le"},
+                                                  {".lossless.mkv", "ffv1", "flac"}}) {
+        const std::string file = dir + "/show" + ending;
+        const Outcome r =
+            run("--data " + datadir() + " --capture " + file + " --frames " + std::to_string(frames), dir);
+        ASSERT_EQ(r.status, 0) << ending << ": " << r.err;
+        EXPECT_FALSE(fs::exists(file + ".parts")) << ending;
+        const std::string v =
+            shell("ffprobe -v error -select_streams v -count_packets -show_entries "
+                  "stream=codec_name,r_frame_rate,avg_frame_rate,nb_read_packets,nb_frames -of "
+                  "default=nw=1 '" +
+                  file + "'");
+        EXPECT_NE(v.find(std::string("codec_name=") + video), std::string::npos) << ending << "\n" << v;
+        EXPECT_NE(v.find("r_frame_rate=60/1"), std::string::npos) << ending << "\n" << v;
+        EXPECT_NE(v.find("avg_frame_rate=60/1"), std::string::npos) << ending << "\n" << v;
+        EXPECT_NE(v.find("nb_read_packets=" + std::to_string(frames)), std::string::npos) << ending << "\n"
+                                                                                          << v;
+        // A container that states a frame count states the right one.
+        EXPECT_TRUE(v.find("nb_frames=N/A") != std::string::npos ||
+                    v.find("nb_frames=" + std::to_string(frames)) != std::string::npos)
+            << ending << "\n"
+            << v;
+        const std::string a = shell("ffprobe -v error -select_streams a -show_entries stream=codec_name -of "
+                                    "default=nw=1 '" +
+                                    file + "'");
+        EXPECT_NE(a.find(std::string("codec_name=") + audio), std::string::npos) << ending << "\n" << a;
+        EXPECT_NEAR(streamend(file, "v"), 1.5, 0.02) << ending;
+        // Audio codecs work in blocks: the sound may run on by the last block's padding.
+        EXPECT_NEAR(streamend(file, "a"), 1.5, 0.03) << ending;
+    }
+}
+
+TEST_F(Captures, AFailingFfmpegFailsTheRunInOneLineAndLeavesNoPartialFile) {
+    if (!hastool("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    const std::string dir = scratch("failing");
+    fs::create_directories(dir + "/encoder/bin");
+    fs::create_directories(dir + "/mux/bin");
+    // One ffmpeg that cannot encode at all, one that encodes but cannot mux.
+    std::ofstream(dir + "/encoder/bin/ffmpeg")
+        << "#!/bin/sh\n[ \"$1\" = -version ] && exit 0\necho \"Unknown encoder 'libvpx-vp9'\" >&2\nexit 1\n";
+    std::ofstream(dir + "/mux/bin/ffmpeg")
+        << "#!/bin/sh\n[ \"$1\" = -version ] && exit 0\n"
+           "case \"$*\" in *-map*) echo 'Could not write header for output "
+           "file #0 (incorrect codec parameters ?)' >&2; exit 1;; esac\n"
+           "cat >/dev/null\n";
+    for (const char *which : {"encoder", "mux"}) {
+        const std::string bin = dir + "/" + which + "/bin";
+        fs::permissions(bin + "/ffmpeg", fs::perms::owner_all);
+        const std::string file = dir + "/" + which + ".webm";
+        const Outcome r = run("--data " + datadir() + " --capture " + file + " --frames 600", dir,
+                              "PATH=" + bin + ":$PATH");
+        EXPECT_NE(r.status, 0) << which;
+        EXPECT_FALSE(fs::exists(file)) << which;
+        EXPECT_FALSE(fs::exists(file + ".parts")) << which;
+        const std::string want =
+            std::string("showcase-fs: ") + file + ": ffmpeg failed: " +
+            (which == std::string("encoder") ? "Unknown encoder 'libvpx-vp9'\n"
+                                             : "Could not write header for output file #0 "
+                                               "(incorrect codec parameters ?)\n");
+        EXPECT_NE(r.err.find(want), std::string::npos) << which << ": " << r.err;
+    }
+}
+
+TEST_F(Captures, OtherVideoNamesAreRefusedRatherThanMadeIntoFolders) {
+    const std::string dir = scratch("refused");
+    const Outcome r = run("--data " + datadir() + " --capture " + dir + "/show.gif --frames 10", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("showcase-fs: " + dir +
+                         "/show.gif: not a capture this program writes; name a video file ("),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(dir + "/show.gif"));
+}
+
+TEST_F(Captures, TheViewersVolumeAndMuteAreWhatTheCapturedSoundCarries) {
+    const std::string dir = scratch("volume");
+    auto capture = [&](const std::string &name, const std::string &args) {
+        const Outcome r =
+            run("--data " + datadir() + " --capture " + dir + "/" + name + " --frames 180 " + args, dir);
+        EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+        return samples(dir + "/" + name + "/audio.wav");
+    };
+    const std::vector<int16_t> normal = capture("normal", "");
+    const std::vector<int16_t> full = capture("full", "--volume 100");
+    const std::vector<int16_t> muted = capture("muted", "--mute");
+    std::ofstream(dir + "/volume.keys") << "1.0 Minus x10\n2.0 M\n2.5 Plus\n";
+    const std::vector<int16_t> keys = capture("keys", "--keys " + dir + "/volume.keys");
+    ASSERT_EQ(normal.size(), size_t(180 * 800 * 2));
+    ASSERT_GT(rms(normal, 0, 48000 * 2), 100.0) << "the module is not playing";
+    // 100 is the player's whole scale: 64 against the show's 40.
+    EXPECT_NEAR(rms(full, 0, 48000 * 2) / rms(normal, 0, 48000 * 2), 64.0 / 40.0, 0.02);
+    EXPECT_EQ(rms(muted, 0, muted.size()), 0.0);
+    // The keys: unchanged up to the first minus, silent after ten of them; M and plus afterwards bring the
+    // sound back one step up from silence.
+    EXPECT_TRUE(std::equal(keys.begin(), keys.begin() + 48000 * 2, normal.begin()));
+    EXPECT_EQ(rms(keys, size_t(1.2 * 48000) * 2, size_t(2.5 * 48000) * 2), 0.0);
+    const double after = rms(keys, size_t(2.6 * 48000) * 2, keys.size());
+    const double there = rms(normal, size_t(2.6 * 48000) * 2, normal.size());
+    EXPECT_NEAR(after / there, 4.0 / 40.0, 0.01);
+}
+
+TEST_F(Captures, F12SaysWhereTheScreenshotWent) {
+    const std::string dir = scratch("f12");
+    std::ofstream(dir + "/keys") << "0.5 F12\n";
+    const Outcome r = run("--data " + datadir() + " --headless --frames 60 --keys " + dir + "/keys", dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("showcase-fs: screenshot " + dir + "/showcase-0001.png\n"), std::string::npos)
+        << r.out;
+    EXPECT_TRUE(fs::exists(dir + "/showcase-0001.png"));
+}
+
+TEST(ProgramWords, VersionAndHelpInTheUsualForm) {
+    const std::string dir = scratch("words");
+    for (const char *program : {"showcase", "showcase-fs"}) {
+        const Outcome v = run("--version", dir, "", program);
+        EXPECT_EQ(v.status, 0);
+        EXPECT_EQ(v.out, std::string(program) + " " + SHOWCASE_VERSION_TEXT + "\n");
+        const Outcome h = run("--help", dir, "", program);
+        EXPECT_EQ(h.status, 0);
+        EXPECT_EQ(h.out.rfind(std::string("Usage: ") + program + " [OPTION]...\n", 0), 0u) << h.out;
+        for (const char *word :
+             {"  --volume N", "  --mute", "  --version", ".webm", ".lossless.mkv", "M mutes"})
+            EXPECT_NE(h.out.find(word), std::string::npos) << program << ": " << word;
+        // The fixed-mode program says why three quarters of its screen keep the last gallery picture.
+        EXPECT_EQ(h.out.find("other three quarters") != std::string::npos,
+                  program == std::string("showcase"));
+        const Outcome bad = run("--volume 101", dir, "", program);
+        EXPECT_EQ(bad.status, 2);
+        EXPECT_NE(bad.err.find("--volume wants a number from 0 to 100, not '101'"), std::string::npos);
+    }
+}

@@ -1,0 +1,129 @@
+// Pictures whose headers lie about their size: the readers do work only for pixels that can land in their
+// block, refuse sizes no picture can have before decoding, and stay within their memory cap.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "image/image.h"
+#include "imagetestutil.h"
+
+namespace {
+
+// Beside this file.
+const std::string CORPUS = [] {
+    const std::string here = __FILE__;
+    return here.substr(0, here.rfind('/')) + "/corpus/";
+}();
+
+std::string header(int32_t w, int32_t h) {
+    std::string b(54, '\0');
+    auto put = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; i++) b[at + i] = char(v >> (8 * i));
+    };
+    b[0] = 'B', b[1] = 'M';
+    put(2, 54), put(10, 54), put(14, 40), put(18, uint32_t(w)), put(22, uint32_t(h));
+    b[26] = 1, b[28] = 24;
+    return b;
+}
+
+std::string file(const std::string &name, const std::string &bytes) {
+    const std::string path = testdir() + "/" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+double seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+} // namespace
+
+TEST(LyingPictures, BmpHeadersWithRowsOrColumnsBeyondTheBlockAreClippedQuickly) {
+    // Declared sizes below the refusal limit but far beyond the block and the file: the block gets black
+    // rows, nothing past its end is touched, and no time goes to pixels that cannot land.
+    for (auto [w, h, x, y] : std::vector<std::array<int, 4>>{
+             {640, 32768, 0, 0}, {32768, 32768, 0, 0}, {32768, 1, -5, 0}, {320, 32768, 7, -30000}}) {
+        Guarded dest(640 * 480 * 4, 0x77);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(decodebmp32(reinterpret_cast<const unsigned char *>(header(w, h).data()), 54, x, y,
+                              dest.data(), dest.size()),
+                  nullptr);
+        EXPECT_LT(seconds(start), 1.0) << w << " x " << h;
+        EXPECT_TRUE(dest.intact()) << w << " x " << h;
+    }
+    Guarded dest(640 * 480 * 4, 0x77);
+    decodebmp32(reinterpret_cast<const unsigned char *>(header(640, 32768).data()), 54, 0, 0, dest.data(),
+                dest.size());
+    EXPECT_EQ(dest.pixel(640, 0, 0), 0u);     // a row the file does not hold: black
+    EXPECT_EQ(dest.pixel(640, 639, 479), 0u); // up to the block's last pixel
+}
+
+TEST(LyingPicturesDeathTest, BmpSizesNoPictureCanHaveAreRefusedNamingTheFile) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const char *name :
+         {"zarn-rows.bmp", "veltor-both.bmp", "artbalk-rows.bmp", "wide.bmp", "topdown.bmp"}) {
+        const std::string path = CORPUS + "bmp/" + name;
+        std::vector<unsigned char> dest(640 * 480 * 4);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EXIT(readbmp32(path.c_str(), 0, 0, dest.data(), dest.size()), ::testing::ExitedWithCode(1),
+                    "^showcase: " + path + ": the BMP declares a size larger than any picture can be")
+            << name;
+        EXPECT_LT(seconds(start), 2.0) << name;
+    }
+}
+
+TEST(LyingPicturesDeathTest, JpegSizesNoPictureCanHaveAreRefusedBeforeDecoding) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string path = CORPUS + "jpeg/gallery-65000.jpg";
+    std::vector<unsigned char> dest(640 * 480 * 4);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EXIT(readjpg(path.c_str(), dest.data(), dest.size()), ::testing::ExitedWithCode(255),
+                "^showcase: " + path + ": the JPEG declares 65000 x 65000 pixels");
+    EXPECT_LT(seconds(start), 2.0);
+}
+
+TEST(LyingPicturesDeathTest, AProgressiveJpegBeyondTheMemoryCapStopsWithTheLibrarysMessageAfterItsName) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // 30000 x 30000 is a size a picture may have, but its progressive coefficients would need gigabytes.
+    const std::string path = CORPUS + "jpeg/progressive-30000.jpg";
+    std::vector<unsigned char> dest(640 * 480 * 4);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EXIT(readjpg(path.c_str(), dest.data(), dest.size()), ::testing::ExitedWithCode(255),
+                "^showcase: " + path + ": [A-Z]");
+    EXPECT_LT(seconds(start), 2.0);
+}
+
+TEST(LyingPicturesDeathTest, JpegErrorsNameTheFileFirstAndKeepTheLibrarysMessage) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string path = file("notjpeg.jpg", "BM not a jpeg at all");
+    std::vector<unsigned char> dest(64);
+    EXPECT_EXIT(readjpg(path.c_str(), dest.data(), dest.size()), ::testing::ExitedWithCode(255),
+                "^showcase: .*/notjpeg.jpg: Not a JPEG file: starts with 0x42 0x4d");
+}
+
+TEST(LyingPictures, TheInMemoryReadersRefuseWithAReasonInsteadOfEndingTheProgram) {
+    std::vector<unsigned char> dest(640 * 480 * 4);
+    const std::string jpeg = readfile(CORPUS + "jpeg/progressive.jpg");
+    const auto *bytes = reinterpret_cast<const unsigned char *>(jpeg.data());
+    EXPECT_EQ(decodejpg(bytes, jpeg.size(), dest.data(), dest.size()), nullptr);
+    for (size_t cut : {size_t(0), size_t(2), size_t(20), jpeg.size() / 2}) {
+        const char *why = decodejpg(bytes, cut, dest.data(), dest.size());
+        // A cut file is either refused or decoded with a warning; never the end of the program.
+        if (why) {
+            EXPECT_GT(std::string(why).size(), 0u) << cut;
+        }
+    }
+    const std::string huge = readfile(CORPUS + "jpeg/gallery-65000.jpg");
+    const char *why = decodejpg(reinterpret_cast<const unsigned char *>(huge.data()), huge.size(),
+                                dest.data(), dest.size());
+    ASSERT_NE(why, nullptr);
+    EXPECT_NE(std::string(why).find("65000 x 65000"), std::string::npos);
+    EXPECT_STREQ(
+        decodebmp32(reinterpret_cast<const unsigned char *>("BM"), 2, 0, 0, dest.data(), dest.size()),
+        "not a BMP picture");
+}

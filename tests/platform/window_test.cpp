@@ -1,0 +1,160 @@
+// The desktop window on SDL's dummy driver: a frame fills the output it is shown on, whole and scaled,
+// through resizing and full screen with and without a window manager; window events never reach the show.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <vector>
+
+#include "display/display.h"
+#include "platform/desktop.h"
+#include "platform/platform.h"
+
+namespace {
+
+int showcalls = 0;
+LRESULT recordingproc(HWND, unsigned, WPARAM, LPARAM) {
+    showcalls++;
+    return 0;
+}
+
+// Every pixel different enough that a shifted, cropped or quartered frame cannot match.
+uint32_t framepixel(int x, int y) {
+    return uint32_t(x * 0x010203 + y * 0x030201) & 0x00FFFFFF;
+}
+
+class DesktopWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        PlatformOptions o;
+        o.window = true;
+        o.dummywindow = true;
+        ASSERT_TRUE(platform_init(o));
+        window = static_cast<SDL_Window *>(CreateShowWindow("Veltor", 320, 240, recordingproc));
+        ASSERT_NE(window, nullptr);
+        DirectDrawCreate(&dd);
+        dd_setdisplaymode(dd, 320, 240, 32);
+        DDSURFACEDESC d;
+        fillprimarydesc(d);
+        dd_createsurface(dd, d, &primary);
+        fillbackdesc(d, 320, 240);
+        dd_createsurface(dd, d, &back);
+        ASSERT_EQ(surface_lock(back, &d, DDLOCK_WAIT), 0u);
+        for (int y = 0; y < 240; y++)
+            for (int x = 0; x < 320; x++)
+                static_cast<uint32_t *>(d.lpSurface)[y * 320 + x] = framepixel(x, y);
+        surface_unlock(back);
+        surface_bltfast(primary, 0, 0, back, 0);
+        showcalls = 0;
+    }
+    void TearDown() override {
+        surface_release(back);
+        surface_release(primary);
+        dd_release(dd);
+        platform_shutdown();
+        desktop_assumewindowmanager(-1);
+    }
+    // Lets the layer see its events; nothing may reach the show.
+    void pump() {
+        MSG m;
+        while (PeekMessage(&m)) ADD_FAILURE() << "message " << m.message << " reached the show";
+        EXPECT_EQ(showcalls, 0);
+    }
+    void pushwindowevent(Uint8 event, int w = 0, int h = 0) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = event;
+        e.window.data1 = w;
+        e.window.data2 = h;
+        SDL_PushEvent(&e);
+    }
+    void altenter() {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.keysym.sym = SDLK_RETURN;
+        e.key.keysym.mod = KMOD_LALT;
+        SDL_PushEvent(&e);
+        pump();
+    }
+    // The window holds the whole frame at factor k, centred, with black around it.
+    void expectwholeframe(int ow, int oh, int k, const char *when) {
+        std::vector<uint32_t> px;
+        int w = 0, h = 0;
+        ASSERT_TRUE(platform_windowpixels(px, &w, &h)) << when;
+        ASSERT_EQ(w, ow) << when;
+        ASSERT_EQ(h, oh) << when;
+        const int left = (ow - 320 * k) / 2, top = (oh - 240 * k) / 2;
+        int wrong = 0;
+        for (int y = 0; y < oh; y++)
+            for (int x = 0; x < ow; x++) {
+                const bool inside = x >= left && x < left + 320 * k && y >= top && y < top + 240 * k;
+                const uint32_t want = inside ? framepixel((x - left) / k, (y - top) / k) : 0u;
+                wrong += px[size_t(y) * ow + x] != want;
+            }
+        EXPECT_EQ(wrong, 0) << when;
+    }
+
+    SDL_Window *window = nullptr;
+    DirectDraw *dd = nullptr;
+    Surface *primary = nullptr, *back = nullptr;
+};
+
+} // namespace
+
+TEST_F(DesktopWindow, WindowEventsReShowTheLastScreenAndNeverReachTheShow) {
+    expectwholeframe(640, 480, 2, "at first");
+    for (Uint8 ev : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_RESTORED})
+        pushwindowevent(ev, 640, 480);
+    pump();
+    expectwholeframe(640, 480, 2, "after exposure");
+    SDL_SetWindowSize(window, 1000, 760);
+    pump();
+    expectwholeframe(1000, 760, 3, "resized");
+}
+
+TEST_F(DesktopWindow, FullScreenAndBackShowTheWholeFrameWithAWindowManager) {
+    desktop_assumewindowmanager(1);
+    altenter();
+    expectwholeframe(1024, 768, 3, "full screen"); // the dummy driver's display
+    altenter();
+    expectwholeframe(640, 480, 2, "back in the window");
+}
+
+TEST_F(DesktopWindow, FullScreenAndBackShowTheWholeFrameWithoutAWindowManager) {
+    desktop_assumewindowmanager(0);
+    altenter();
+    expectwholeframe(1024, 768, 3, "full screen by hand");
+    altenter();
+    expectwholeframe(640, 480, 2, "back in the window");
+    altenter();
+    expectwholeframe(1024, 768, 3, "full screen again");
+}
+
+TEST(Placement, KeepsFourToThreeWithTheLargestIntegerFactorThatFits) {
+    auto eq = [](SDL_Rect a, SDL_Rect b) { return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h; };
+    EXPECT_TRUE(eq(desktop_placement(1920, 1080, 320, 240), SDL_Rect{320, 60, 1280, 960}));
+    EXPECT_TRUE(eq(desktop_placement(1920, 1080, 640, 480), SDL_Rect{320, 60, 1280, 960}));
+    EXPECT_TRUE(eq(desktop_placement(2560, 1440, 640, 480), SDL_Rect{320, 0, 1920, 1440}));
+    // Smaller than the screen: the largest 4:3 rectangle.
+    EXPECT_TRUE(eq(desktop_placement(500, 300, 640, 480), SDL_Rect{50, 0, 400, 300}));
+    EXPECT_TRUE(eq(desktop_placement(300, 500, 640, 480), SDL_Rect{0, 137, 300, 225}));
+    EXPECT_TRUE(eq(desktop_placement(0, 480, 640, 480), SDL_Rect{0, 0, 0, 0}));
+}
+
+TEST_F(DesktopWindow, WaitingForAKeyShowsNothingAndWakesForTheWindowSystem) {
+    const long shown = platform_shownframes();
+    SDL_Event e{};
+    e.type = SDL_USEREVENT;
+    const Uint64 start = SDL_GetTicks64();
+    for (int i = 0; i < 5; i++) {
+        SDL_PushEvent(&e);
+        IdleMessage(); // returns at once: something to look at
+        SDL_FlushEvent(SDL_USEREVENT);
+    }
+    EXPECT_LT(SDL_GetTicks64() - start, 500u);
+    pump();
+    IdleMessage(); // nothing at all: a long sleep, not a tick
+    EXPECT_GE(SDL_GetTicks64() - start, 500u);
+    EXPECT_EQ(platform_shownframes(), shown);
+    pump();
+}
