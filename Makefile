@@ -6,8 +6,14 @@ PORT       ?= 8000
 JOBS       ?= 2
 PROGRAM    ?= showcase-fs
 ARGS       ?=
+PREFIX     ?= /usr/local
+DESTDIR    ?=
+# Configures a build folder only when it is new or older than the top CMakeLists.txt (which names the targets
+# that make run builds); the build itself notices any other change of the CMake files.
+CONFIGURE_IF_NEEDED = [ -f $(BUILD)/CMakeCache.txt ] && [ $(BUILD)/Makefile -nt CMakeLists.txt ] || \
+	scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test test-release test-asan test-fuzz capture contact-sheet bench format clean web serve
+.PHONY: all deps configure build run install deb test test-release test-asan test-fuzz capture contact-sheet bench format clean web serve
 
 all: build
 
@@ -20,8 +26,26 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# Only what the show needs (the engine, the two programs, the data generator and the data), one line a stage.
+run: deps
+	@$(CONFIGURE_IF_NEEDED)
+	@scripts/stage "building the engine, the two programs and the data tree in $(BUILD)/data" \
+		cmake --build $(BUILD) -j$(JOBS) --target show
 	@scripts/run-show $(BUILD) $(PROGRAM) $(ARGS)
+
+# The programs, the scene tools, the data tree, man pages, desktop entries, icons and AppStream metadata.
+install: deps
+	@$(CONFIGURE_IF_NEEDED)
+	@scripts/stage "building what an install holds" cmake --build $(BUILD) -j$(JOBS) --target installable
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package build/showcase_VERSION_amd64.deb, and what lintian says of it.
+deb: deps
+	@$(CONFIGURE_IF_NEEDED)
+	@scripts/stage "building what the package holds" cmake --build $(BUILD) -j$(JOBS) --target installable
+	@scripts/stage "packing the Debian package" sh -c 'cd $(BUILD) && cpack -G DEB'
+	@ls $(BUILD)/showcase_*.deb
+	@lintian --pedantic --display-info $(BUILD)/showcase_*.deb || true
 
 test: test-release test-asan test-fuzz
 

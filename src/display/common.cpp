@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "display/display.h"
+#include "platform/program.h"
 
 int vesax = 320, vesay = 240;
 const int vesaxx4 = 1280;
@@ -75,7 +76,7 @@ const Code bliterrors[] = {
 template <size_t N> void report(const Code (&list)[N], unsigned code, const char *what) {
     for (const Code &c : list)
         if (c.code == code) {
-            std::fprintf(stderr, "showcase: %s failed: %s (0x%08X)\n", what, c.name, code);
+            std::fprintf(stderr, "%s: %s failed: %s (0x%08X)\n", programname(), what, c.name, code);
             return;
         }
 }

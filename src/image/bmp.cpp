@@ -10,6 +10,7 @@
 
 #include "image/image.h"
 #include "platform/paths.h"
+#include "platform/program.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ void readbmp32(const char *filename, int x, int y, unsigned char *dest, size_t d
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) file.insert(file.end(), buf, buf + n);
     std::fclose(f);
     if (const char *why = decodebmp32(file.data(), file.size(), x, y, dest, destsize)) {
-        std::fprintf(stderr, "showcase: %s: %s\n", path.c_str(), why);
+        std::fprintf(stderr, "%s: %s: %s\n", programname(), path.c_str(), why);
         std::exit(1);
     }
 }

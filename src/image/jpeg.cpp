@@ -10,6 +10,7 @@
 
 #include "image/image.h"
 #include "platform/paths.h"
+#include "platform/program.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ void outputmessage(j_common_ptr cinfo) {
     ErrorManager *e = reinterpret_cast<ErrorManager *>(cinfo->err);
     char text[JMSG_LENGTH_MAX];
     (*cinfo->err->format_message)(cinfo, text);
-    if (e->fatal) std::fprintf(stderr, "showcase: %s: %s\n", e->name, text);
+    if (e->fatal) std::fprintf(stderr, "%s: %s: %s\n", programname(), e->name, text);
 }
 
 // The library's message, then the end of the program with status 255; or, for the in-memory reader,
@@ -40,7 +41,7 @@ void outputmessage(j_common_ptr cinfo) {
     ErrorManager *e = reinterpret_cast<ErrorManager *>(cinfo->err);
     (*cinfo->err->format_message)(cinfo, e->message);
     if (e->fatal) {
-        std::fprintf(stderr, "showcase: %s: %s\n", e->name, e->message);
+        std::fprintf(stderr, "%s: %s: %s\n", programname(), e->name, e->message);
         std::exit(255);
     }
     std::longjmp(e->escape, 1);
@@ -65,7 +66,7 @@ const char *decode(jpeg_decompress_struct *cinfo, ErrorManager *err, std::FILE *
                       "the JPEG declares %u x %u pixels, more than any picture can be (32768 a side)",
                       unsigned(cinfo->image_width), unsigned(cinfo->image_height));
         if (err->fatal) {
-            std::fprintf(stderr, "showcase: %s: %s\n", err->name, err->message);
+            std::fprintf(stderr, "%s: %s: %s\n", programname(), err->name, err->message);
             std::exit(255);
         }
         jpeg_destroy_decompress(cinfo);

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "platform/platform.h"
+#include "platform/program.h"
 #include "platform/screen.h"
 
 namespace {
@@ -32,7 +33,7 @@ void audio_open(AudioRender render, void *user) {
     want.callback = callback;
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device == 0) {
-        SDL_Log("showcase: no sound device (%s); the show runs silent", SDL_GetError());
+        SDL_Log("%s: no sound device (%s); the show runs silent", programname(), SDL_GetError());
         return;
     }
     SDL_PauseAudioDevice(device, 0);

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/program.h"
 
 namespace {
 
@@ -215,7 +216,7 @@ bool writepng(const std::string &path, const uint32_t *pixels, int width, int he
         if (why)
             *why = path + ": " + reason;
         else
-            std::fprintf(stderr, "showcase: cannot write %s (%s)\n", path.c_str(), reason.c_str());
+            std::fprintf(stderr, "%s: cannot write %s (%s)\n", programname(), path.c_str(), reason.c_str());
         return false;
     };
     std::FILE *f = std::fopen(path.c_str(), "wb");
@@ -276,8 +277,8 @@ bool capture_start(const std::string &dest) {
         for (const CaptureFormat *f = FORMATS; f->ending; f++)
             names += std::string(names.empty() ? "" : ", ") + f->ending;
         std::fprintf(stderr,
-                     "showcase: %s: not a capture this program writes; name a video file (%s) or a folder\n",
-                     dest.c_str(), names.c_str());
+                     "%s: %s: not a capture this program writes; name a video file (%s) or a folder\n",
+                     programname(), dest.c_str(), names.c_str());
         return false;
     }
     cap->format = capture_formatof(dest);
@@ -288,22 +289,22 @@ bool capture_start(const std::string &dest) {
     if (cap->format && !hasffmpeg()) {
         cap->folder = dest.substr(0, dest.size() - std::strlen(cap->format->ending));
         cap->format = nullptr;
-        std::fprintf(stderr,
-                     "showcase: ffmpeg is not installed; writing PNG frames and audio.wav to %s instead\n",
-                     cap->folder.c_str());
+        std::fprintf(stderr, "%s: ffmpeg is not installed; writing PNG frames and audio.wav to %s instead\n",
+                     programname(), cap->folder.c_str());
     } else {
         cap->folder = cap->format ? dest + ".parts" : dest;
     }
     ::mkdir(cap->folder.c_str(), 0755);
     struct stat st;
     if (::stat(cap->folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "showcase: cannot create the capture folder %s\n", cap->folder.c_str());
+        std::fprintf(stderr, "%s: cannot create the capture folder %s\n", programname(), cap->folder.c_str());
         return false;
     }
     const std::string wavpath = cap->folder + "/audio.wav";
     cap->wav = std::fopen(wavpath.c_str(), "wb");
     if (!cap->wav) {
-        std::fprintf(stderr, "showcase: cannot write %s (%s)\n", wavpath.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "%s: cannot write %s (%s)\n", programname(), wavpath.c_str(),
+                     std::strerror(errno));
         return false;
     }
     writewavheader(cap->wav, 0);
@@ -316,7 +317,7 @@ bool capture_start(const std::string &dest) {
                                 quoted(cap->folder + "/ffmpeg.log");
         cap->ffmpeg = ::popen(cmd.c_str(), "w");
         if (!cap->ffmpeg) {
-            std::fprintf(stderr, "showcase: %s: cannot start ffmpeg (%s)\n", dest.c_str(),
+            std::fprintf(stderr, "%s: %s: cannot start ffmpeg (%s)\n", programname(), dest.c_str(),
                          std::strerror(errno));
             removeparts();
             return false;
@@ -387,11 +388,11 @@ bool capture_finish() {
     cap->wav = nullptr;
     if (!cap->format) {
         if (cap->failed) {
-            std::fprintf(stderr, "showcase: capture to %s failed: %s\n", cap->folder.c_str(),
+            std::fprintf(stderr, "%s: capture to %s failed: %s\n", programname(), cap->folder.c_str(),
                          cap->reason.c_str());
             return false;
         }
-        std::fprintf(stderr, "showcase: captured %ld frames and audio.wav to %s\n", cap->frames,
+        std::fprintf(stderr, "%s: captured %ld frames and audio.wav to %s\n", programname(), cap->frames,
                      cap->folder.c_str());
         return true;
     }
@@ -410,10 +411,11 @@ bool capture_finish() {
     if (cap->failed) {
         std::remove(cap->dest.c_str());
         removeparts();
-        std::fprintf(stderr, "showcase: %s: ffmpeg failed: %s\n", cap->dest.c_str(), cap->reason.c_str());
+        std::fprintf(stderr, "%s: %s: ffmpeg failed: %s\n", programname(), cap->dest.c_str(),
+                     cap->reason.c_str());
         return false;
     }
     removeparts();
-    std::fprintf(stderr, "showcase: captured %ld frames to %s\n", cap->frames, cap->dest.c_str());
+    std::fprintf(stderr, "%s: captured %ld frames to %s\n", programname(), cap->frames, cap->dest.c_str());
     return true;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/messages.h"
+#include "platform/program.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ bool loadscript(const std::string &path) {
     clearscript();
     std::ifstream in(path);
     if (!in) {
-        std::fprintf(stderr, "showcase: cannot read the key script %s\n", path.c_str());
+        std::fprintf(stderr, "%s: cannot read the key script %s\n", programname(), path.c_str());
         return false;
     }
     std::string line;

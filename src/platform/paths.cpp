@@ -28,17 +28,20 @@ std::string findnocase(const std::string &dir, const std::string &want) {
 
 } // namespace
 
-std::string translatepath(const char *name) {
+std::string translatepathin(const std::string &base, const char *name) {
     std::string s(name);
     for (char &c : s)
         if (c == '\\') c = '/';
     while (s.rfind("./", 0) == 0) s.erase(0, 2);
-    if (s.empty() || exists(s)) return s;
+    // Names are looked up under base (the current folder when empty) but returned relative to it.
+    const bool absolute = !s.empty() && s[0] == '/';
+    const std::string prefix = base.empty() || absolute ? "" : base + "/";
+    if (s.empty() || exists(prefix + s)) return s;
 
     // Walk the components, mending the case of each one that is not found as written.
     std::string out;
     size_t pos = 0;
-    if (s[0] == '/') {
+    if (absolute) {
         out = "/";
         pos = 1;
     }
@@ -49,8 +52,8 @@ std::string translatepath(const char *name) {
         pos = slash + 1;
         if (part.empty()) continue;
         std::string candidate = out.empty() || out == "/" ? out + part : out + "/" + part;
-        if (!exists(candidate)) {
-            std::string dir = out.empty() ? "." : out;
+        if (!exists(prefix + candidate)) {
+            std::string dir = out.empty() ? (base.empty() ? "." : base) : prefix + out;
             std::string match = findnocase(dir, part);
             if (match.empty()) return s; // not there in any case: report the name as given
             candidate = out.empty() || out == "/" ? out + match : out + "/" + match;
@@ -58,6 +61,18 @@ std::string translatepath(const char *name) {
         out = candidate;
     }
     return out;
+}
+
+std::string translatepath(const char *name) {
+    return translatepathin(std::string(), name);
+}
+
+bool showfileexists(const std::string &base, const char *name) {
+    const std::string rel = translatepathin(base, name);
+    if (rel.empty()) return false;
+    struct stat st;
+    return ::stat((base.empty() || rel[0] == '/' ? rel : base + "/" + rel).c_str(), &st) == 0 &&
+           S_ISREG(st.st_mode);
 }
 
 std::FILE *openshowfile(const char *name, const char *mode) {

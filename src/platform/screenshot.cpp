@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/capture.h"
+#include "platform/program.h"
 #include "platform/screen.h"
 
 namespace {
@@ -89,18 +90,18 @@ std::string screenshot_write(const uint32_t *pixels, int width, int height, cons
             std::string why2;
             path = writein(other, pixels, width, height, &why2);
             if (!path.empty()) {
-                std::fprintf(stderr, "showcase: cannot write the screenshot in %s (%s); it went to %s\n",
-                             tried.c_str(), why.c_str(), other.c_str());
+                std::fprintf(stderr, "%s: cannot write the screenshot in %s (%s); it went to %s\n",
+                             programname(), tried.c_str(), why.c_str(), other.c_str());
                 break;
             }
         }
     }
     if (path.empty()) {
-        std::fprintf(stderr, "showcase: cannot write the screenshot anywhere (%s: %s)\n", tried.c_str(),
-                     why.c_str());
+        std::fprintf(stderr, "%s: cannot write the screenshot anywhere (%s: %s)\n", programname(),
+                     tried.c_str(), why.c_str());
         return "";
     }
-    std::printf("showcase: screenshot %s\n", path.c_str());
+    std::printf("%s: screenshot %s\n", programname(), path.c_str());
     std::fflush(stdout);
     return path;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
+#include "platform/program.h"
 #include "platform/screen.h"
 
 namespace {
@@ -14,9 +15,9 @@ std::atomic<bool> muted{false};
 
 void say() {
     if (muted)
-        std::printf("showcase: sound muted (M again to hear it)\n");
+        std::printf("%s: sound muted (M again to hear it)\n", programname());
     else
-        std::printf("showcase: volume %d%%\n", volume_percent(viewerlevel));
+        std::printf("%s: volume %d%%\n", programname(), volume_percent(viewerlevel));
     std::fflush(stdout);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/program.h"
 #include "shell/shell.h"
 
 EM_JS(void, page_musicplay, (const unsigned char *data, int size),
@@ -29,8 +30,8 @@ void initmidas() {
     const std::string path = translatepath(".\\music\\velun.xm");
     std::FILE *f = std::fopen(path.c_str(), "rb");
     if (!f) {
-        std::fprintf(stderr, "showcase: %s: cannot open the music module; the show runs without music\n",
-                     path.c_str());
+        std::fprintf(stderr, "%s: %s: cannot open the music module; the show runs without music\n",
+                     programname(), path.c_str());
         return;
     }
     module.clear();

@@ -13,6 +13,7 @@
 #include "platform/messages.h"
 #include "platform/pacing.h"
 #include "platform/platform.h"
+#include "platform/program.h"
 #include "platform/screen.h"
 #include "platform/signals.h"
 
@@ -241,11 +242,11 @@ bool platform_init(const PlatformOptions &o) {
     }
     if (nodisplay) {
         std::fprintf(stderr,
-                     "showcase: no display to show the show on (%s).\n"
+                     "%s: no display to show the show on (%s).\n"
                      "  Watch it headless and capture it instead, for example:\n"
                      "    showcase-fs --headless --keys tour.keys --capture show.mp4\n"
                      "  or run 'make capture' in the source folder.\n",
-                     SDL_GetError());
+                     programname(), SDL_GetError());
         closesignals_release();
         return false;
     }
@@ -292,7 +293,7 @@ HWND CreateShowWindow(const char *title, int width, int height, WNDPROC proc) {
     ps.window =
         SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * k, height * k, flags);
     if (!ps.window) {
-        std::fprintf(stderr, "showcase: cannot open a window: %s\n", SDL_GetError());
+        std::fprintf(stderr, "%s: cannot open a window: %s\n", programname(), SDL_GetError());
         return nullptr;
     }
     SDL_SetWindowMinimumSize(ps.window, width / 2, height / 2);

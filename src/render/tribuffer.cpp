@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/program.h"
 #include "render/rounding.h"
 #include "shell/shell.h"
 
@@ -20,7 +21,7 @@ void inittribuffer() {
     std::printf("Initing tribuffer\n");
     TRIBUFFER = static_cast<textmapclip *>(mymalloc(long(sizeof(textmapclip)) * TRIBUFFERRECORDS, 4));
     if (!TRIBUFFER) {
-        std::fprintf(stderr, "showcase: cannot allocate the triangle buffer (%d records)\n",
+        std::fprintf(stderr, "%s: cannot allocate the triangle buffer (%d records)\n", programname(),
                      TRIBUFFERRECORDS);
         std::exit(1);
     }
@@ -33,9 +34,8 @@ textmapclip *gettextmapclip() {
     // The check follows the advance, so the last record of the block is never handed out.
     whichtri++;
     if (whichtri >= maxsize) {
-        std::fprintf(stderr,
-                     "showcase: a frame needs more than %d triangles, the limit of the triangle buffer\n",
-                     maxsize - 1);
+        std::fprintf(stderr, "%s: a frame needs more than %d triangles, the limit of the triangle buffer\n",
+                     programname(), maxsize - 1);
         std::exit(1);
     }
     return &TRIBUFFER[whichtri - 1];

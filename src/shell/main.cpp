@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/program.h"
 #include "shell/shell.h"
 
 char QUIT = 0;
@@ -48,7 +49,7 @@ void frameend() {
 void *mymalloc(long size, long) {
     void *p = std::calloc(size_t(size > 0 ? size : 1), 1);
     if (!p) {
-        std::fprintf(stderr, "showcase: out of memory (%ld bytes)\n", size);
+        std::fprintf(stderr, "%s: out of memory (%ld bytes)\n", programname(), size);
         std::exit(1);
     }
     return p;

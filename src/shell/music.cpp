@@ -8,6 +8,7 @@
 
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "platform/program.h"
 #include "shell/shell.h"
 
 namespace {
@@ -32,8 +33,8 @@ void initmidas() {
     const std::string path = translatepath(name);
     std::FILE *f = std::fopen(path.c_str(), "rb");
     if (!f) {
-        std::fprintf(stderr, "showcase: %s: cannot open the music module; the show runs without music\n",
-                     path.c_str());
+        std::fprintf(stderr, "%s: %s: cannot open the music module; the show runs without music\n",
+                     programname(), path.c_str());
         return;
     }
     std::vector<char> data;
@@ -45,8 +46,8 @@ void initmidas() {
     module = openmpt_module_create_from_memory2(data.data(), data.size(), openmpt_log_func_silent, nullptr,
                                                 nullptr, nullptr, &error, nullptr, nullptr);
     if (!module) {
-        std::fprintf(stderr, "showcase: %s: not a module libopenmpt can play; the show runs without music\n",
-                     path.c_str());
+        std::fprintf(stderr, "%s: %s: not a module libopenmpt can play; the show runs without music\n",
+                     programname(), path.c_str());
         return;
     }
 }

@@ -8,6 +8,7 @@
 
 #include "display/display.h"
 #include "platform/capture.h"
+#include "platform/program.h"
 #include "render/render.h"
 #include "shell/shell.h"
 #include "show/show.h"
@@ -59,7 +60,7 @@ void usage(const char *program) {
                 "\n"
                 "Options:\n"
                 "  --window          open a window instead of taking the full screen\n"
-                "  --data DIR        play the data tree in DIR (default: the current folder)\n"
+                "  --data DIR        play the data tree in DIR (default: see below)\n"
                 "  --volume N        music volume, 0 to 100 (default %d: the show's own level)\n"
                 "  --mute            start with the music muted\n"
                 "  --keys FILE       press keys from a script: lines of 'SECONDS KEY', KEY one of Enter,\n"
@@ -80,23 +81,27 @@ void usage(const char *program) {
                     "show's fixed-mode presentation always did; the other three quarters keep whatever\n"
                     "was last drawn there (after the gallery, the last picture) by design. showcase-fs\n"
                     "fills the screen.\n");
+    std::printf("\n"
+                "The data tree (scenes, pictures, music) is taken from --data DIR; without it, from the\n"
+                "current folder when it holds a complete tree, else from ../share/showcase beside the\n"
+                "program (where it is installed), else from data/ beside it (a build folder).\n");
 }
 
 bool needvalue(int i, int argc, const char *opt) {
     if (i + 1 < argc) return true;
-    std::fprintf(stderr, "showcase: %s needs a value (see --help)\n", opt);
+    std::fprintf(stderr, "%s: %s needs a value (see --help)\n", programname(), opt);
     return false;
 }
 
 } // namespace
 
 int showcasemain(int argc, char **argv) {
-    const char *program =
-        argc > 0 ? std::strrchr(argv[0], '/') ? std::strrchr(argv[0], '/') + 1 : argv[0] : "showcase";
+    if (argc > 0) setprogramname(argv[0]);
+    const char *program = programname();
     PlatformOptions options;
     std::string datadir;
     char cwd[4096];
-    if (getcwd(cwd, sizeof cwd)) options.screenshotdir = cwd;
+    if (!getcwd(cwd, sizeof cwd)) cwd[0] = 0;
     for (int i = 1; i < argc; i++) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -112,7 +117,8 @@ int showcasemain(int argc, char **argv) {
             char *end = nullptr;
             const long v = std::strtol(argv[++i], &end, 10);
             if (!end || end == argv[i] || *end || v < 0 || v > 100) {
-                std::fprintf(stderr, "showcase: --volume wants a number from 0 to 100, not '%s'\n", argv[i]);
+                std::fprintf(stderr, "%s: --volume wants a number from 0 to 100, not '%s'\n", programname(),
+                             argv[i]);
                 return 2;
             }
             options.volume = volume_frompercent(int(v));
@@ -135,11 +141,12 @@ int showcasemain(int argc, char **argv) {
             char *end = nullptr;
             options.frames = std::strtol(argv[++i], &end, 10);
             if (!end || *end || options.frames < 0) {
-                std::fprintf(stderr, "showcase: --frames wants a number of frames, not '%s'\n", argv[i]);
+                std::fprintf(stderr, "%s: --frames wants a number of frames, not '%s'\n", programname(),
+                             argv[i]);
                 return 2;
             }
         } else {
-            std::fprintf(stderr, "showcase: unknown option '%s' (see --help)\n", argv[i]);
+            std::fprintf(stderr, "%s: unknown option '%s' (see --help)\n", programname(), argv[i]);
             return 2;
         }
     }
@@ -149,10 +156,17 @@ int showcasemain(int argc, char **argv) {
     };
     absolute(options.keys);
     absolute(options.capture);
-    if (!datadir.empty() && chdir(datadir.c_str()) != 0) {
-        std::fprintf(stderr, "showcase: cannot open the data folder %s\n", datadir.c_str());
+    // The whole tree is checked before anything is opened, so that a wrong folder gives one clear line.
+    DataTree tree;
+    std::string error;
+    if (!finddatatree(datadir, cwd, executabledir(), tree, error) || chdir(tree.dir.c_str()) != 0) {
+        if (error.empty()) error = "cannot open the data folder " + tree.dir;
+        std::fprintf(stderr, "%s: %s\n", program, error.c_str());
         return 2;
     }
+    // F12 writes where the show was started, unless it plays the installed tree: then it was most likely
+    // started from a menu, and the pictures folder is where its user will look (the empty name).
+    options.screenshotdir = tree.installed ? std::string() : std::string(cwd);
     if (!platform_init(options)) return 2;
     return runshow(WindowProc);
 }

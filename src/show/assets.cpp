@@ -1,5 +1,7 @@
 // Everything the show displays is loaded here, once, before the first frame.
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "effects/effects.h"
 #include "image/image.h"
@@ -27,6 +29,25 @@ static const picture gallerytable[13] = {
     {".\\gfx\\wevold\\mirk4.jpg", 640, 480},      {".\\gfx\\wevold\\tosel2.jpg", 640, 480},
     {".\\gfx\\wevold\\quendra3.jpg", 640, 480},
 };
+
+const std::vector<std::string> &showdatafiles() {
+    // In the order the show reads them: the module when the window opens, the scenes and pictures of
+    // init3dscenes, then the gallery pictures as they are opened.
+    static const std::vector<std::string> files = [] {
+        std::vector<std::string> f = {"music/velun.xm",  "gfx/intro.3DS",   "gfx/veltor.bmp",
+                                      "gfx/zarn.bmp",    "gfx/eye.jpg",     "gfx/menu.3DS",
+                                      "gfx/menubgd.jpg", "gfx/artmenu.jpg", "gfx/artbalk.bmp",
+                                      "gfx/credits.jpg", "gfx/greets.jpg"};
+        for (const picture &p : gallerytable) {
+            std::string name = p.path + 2; // without the leading ".\"
+            for (char &c : name)
+                if (c == '\\') c = '/';
+            f.push_back(name);
+        }
+        return f;
+    }();
+    return files;
+}
 
 static void prepareobjects(world *w) {
     for (int i = 0; i < w->numobjects; i++) {

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "scene/scene.h"
 
@@ -19,6 +21,9 @@ extern unsigned char *zarnbw, *veltorbw, *eyepic, *menubgd, *artmenu, *artbalk, 
     *piconscreen;
 extern picture thepics[13];
 void init3dscenes();
+// Every file the show reads from its data tree (music, scenes, pictures; the scenes name their texture
+// maps themselves), relative to the tree and in slash form, in the order the show reads them.
+const std::vector<std::string> &showdatafiles();
 
 // --- intro.cpp ---
 void runintro();

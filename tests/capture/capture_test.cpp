@@ -174,7 +174,7 @@ TEST_F(Captures, AFailingFfmpegFailsTheRunInOneLineAndLeavesNoPartialFile) {
         EXPECT_FALSE(fs::exists(file)) << which;
         EXPECT_FALSE(fs::exists(file + ".parts")) << which;
         const std::string want =
-            std::string("showcase: ") + file + ": ffmpeg failed: " +
+            std::string("showcase-fs: ") + file + ": ffmpeg failed: " +
             (which == std::string("encoder") ? "Unknown encoder 'libvpx-vp9'\n"
                                              : "Could not write header for output file #0 "
                                                "(incorrect codec parameters ?)\n");
@@ -186,9 +186,9 @@ TEST_F(Captures, OtherVideoNamesAreRefusedRatherThanMadeIntoFolders) {
     const std::string dir = scratch("refused");
     const Outcome r = run("--data " + datadir() + " --capture " + dir + "/show.gif --frames 10", dir);
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(
-        r.err.find("showcase: " + dir + "/show.gif: not a capture this program writes; name a video file ("),
-        std::string::npos)
+    EXPECT_NE(r.err.find("showcase-fs: " + dir +
+                         "/show.gif: not a capture this program writes; name a video file ("),
+              std::string::npos)
         << r.err;
     EXPECT_FALSE(fs::exists(dir + "/show.gif"));
 }
@@ -225,7 +225,8 @@ TEST_F(Captures, F12SaysWhereTheScreenshotWent) {
     std::ofstream(dir + "/keys") << "0.5 F12\n";
     const Outcome r = run("--data " + datadir() + " --headless --frames 60 --keys " + dir + "/keys", dir);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("showcase: screenshot " + dir + "/showcase-0001.png\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("showcase-fs: screenshot " + dir + "/showcase-0001.png\n"), std::string::npos)
+        << r.out;
     EXPECT_TRUE(fs::exists(dir + "/showcase-0001.png"));
 }
 

@@ -200,7 +200,7 @@ TEST(Picture, ToolNamesWhatIsWrong) {
     const std::string missing = (dir / "missing.3ds").string(), png = (dir / "x.png").string();
     // Arguments, and a word the complaint must contain.
     const std::pair<std::string, std::string> cases[] = {
-        {missing + " 0 " + png, "missing.3ds"}, {missing + " minus " + png, "minus"}, {"", "usage"}};
+        {missing + " 0 " + png, "missing.3ds"}, {missing + " minus " + png, "minus"}, {"", "Usage"}};
     for (auto &[args, word] : cases) {
         EXPECT_NE(
             std::system((std::string(RENDER_TOOL) + " " + args + " > " + log.string() + " 2>&1").c_str()), 0);

@@ -2,6 +2,7 @@
 //
 //   mkdata OUTDIR                          the whole tree under OUTDIR
 //   mkdata --contact-sheet DATADIR OUT.png every picture and texture map of a tree on one sheet
+//   mkdata --icons THEMEDIR NAME          the program's icon in every size of the icon theme
 //
 // Everything comes from fixed seeds, so two runs write the same bytes.
 #include "contactsheet.h"
@@ -138,8 +139,17 @@ int main(int argc, char **argv) {
         printf("mkdata: contact sheet written to %s\n", argv[3]);
         return 0;
     }
+    if (argc == 4 && std::string(argv[1]) == "--icons") {
+        std::string error;
+        if (!writeicons(argv[2], argv[3], error)) {
+            fprintf(stderr, "mkdata: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2 || argv[1][0] == '-') {
-        fprintf(stderr, "usage: mkdata OUTDIR\n       mkdata --contact-sheet DATADIR OUT.png\n");
+        fprintf(stderr, "usage: mkdata OUTDIR\n       mkdata --contact-sheet DATADIR OUT.png\n"
+                        "       mkdata --icons THEMEDIR NAME\n");
         return 2;
     }
     return generate(argv[1]);

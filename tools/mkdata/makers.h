@@ -43,4 +43,9 @@ std::string musicsummary();
 bool writeintroscene(const std::string &path, std::string &error);
 bool writemenuscene(const std::string &path, std::string &error);
 
+// The program's icon, SIZExSIZE/apps/NAME.png under themedir for each of iconsizes(); false with a message
+// naming the file on failure.
+const std::vector<int> &iconsizes();
+bool writeicons(const std::string &themedir, const std::string &name, std::string &error);
+
 } // namespace mkdata

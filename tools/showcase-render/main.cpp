@@ -20,6 +20,7 @@
 #include "jpeglib.h"
 #include "math/math3d.h"
 #include "platform/paths.h"
+#include "platform/program.h"
 #include "render/render.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
@@ -29,14 +30,22 @@ namespace fs = std::filesystem;
 namespace {
 
 const char *const USAGE =
-    "usage: showcase-render SCENE FRAME OUT.png [--yrot N] [--background PICTURE]\n"
+    "Usage: showcase-render SCENE FRAME OUT.png [--yrot N] [--background PICTURE]\n"
+    "\n"
+    "Draws one frame of a .3DS scene with the show's own renderer into a 320 x 240 PNG.\n"
+    "\n"
     "  SCENE       a .3DS scene; its texture maps are read from gfx/maps of the first\n"
     "              folder, from the scene's own folder upwards, that has one\n"
     "  FRAME       the frame of the scene's camera path to draw, from 0\n"
     "  OUT.png     the 320 x 240 picture to write\n"
     "  --yrot N    turn the scene by N angle units (256 a turn) about the vertical axis,\n"
     "              as the menu turns it\n"
-    "  --background PICTURE  a 320 x 240 JPEG or BMP to draw over instead of black\n";
+    "  --background PICTURE  a 320 x 240 JPEG or BMP to draw over instead of black\n"
+    "  --help      this text\n"
+    "  --version   the program's name and version\n"
+    "\n"
+    "Errors (a missing scene, a bad frame number, a background of the wrong size) print one\n"
+    "line naming the file and the problem and end with status 1.\n";
 
 [[noreturn]] void fail(const std::string &what) {
     std::fprintf(stderr, "showcase-render: %s\n", what.c_str());
@@ -125,6 +134,7 @@ void writepng(const std::string &path, const unsigned char *frame) {
 } // namespace
 
 int main(int argc, char **argv) {
+    setprogramname(argv[0]); // the engine's messages name this tool
     std::vector<std::string> pos;
     long yrot = 0;
     bool turn = false;
@@ -133,6 +143,9 @@ int main(int argc, char **argv) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::fputs(USAGE, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("showcase-render %s\n", SHOWCASE_VERSION);
             return 0;
         } else if (a == "--yrot") {
             if (i + 1 >= argc || !number(argv[i + 1], yrot))

@@ -1,6 +1,7 @@
 // showcase-scene [--no-maps] FILE [FRAME...]: loads a .3DS file as the show does and prints what the
 // loader read, one record per line (the format is described in the README).
 #include "platform/paths.h"
+#include "platform/program.h"
 #include "scene/loader.h"
 
 #include <cerrno>
@@ -18,10 +19,17 @@ namespace {
 
 void usage(std::FILE *to) {
     std::fputs(
-        "usage: showcase-scene [--no-maps] FILE [FRAME...]\n"
+        "Usage: showcase-scene [--no-maps] FILE [FRAME...]\n"
+        "\n"
         "Loads a .3DS scene as the show does and prints what was read; each FRAME adds the camera\n"
         "of that animation frame. Texture maps are looked up in gfx/maps/ of the first folder, from\n"
-        "the file's own folder upwards, that has one. --no-maps names the maps without reading them.\n",
+        "the file's own folder upwards, that has one.\n"
+        "\n"
+        "  --no-maps   name the texture maps without reading them\n"
+        "  --help      this text\n"
+        "  --version   the program's name and version\n"
+        "\n"
+        "A file the loader refuses prints the loader's own one-line message and ends with its status.\n",
         to);
 }
 
@@ -55,6 +63,7 @@ fs::path dataroot(const fs::path &file) {
 } // namespace
 
 int main(int argc, char **argv) {
+    setprogramname(argv[0]); // the engine's messages name this tool
     bool maps = true;
     std::vector<const char *> args;
     for (int i = 1; i < argc; i++) {
@@ -62,6 +71,9 @@ int main(int argc, char **argv) {
             maps = false;
         else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             usage(stdout);
+            return 0;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("showcase-scene %s\n", SHOWCASE_VERSION);
             return 0;
         } else
             args.push_back(argv[i]);

@@ -1,0 +1,142 @@
+// Finding the data tree: which folder wins, and what a folder that lacks a file is told.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "shell/shell.h"
+#include "show/show.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string scratch(const std::string &name) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("showcase-tree-" + name + "-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir.string();
+}
+
+// A tree of empty files: the check looks only at which files are there.
+void maketree(const std::string &dir, bool uppercase = false) {
+    for (std::string f : showdatafiles()) {
+        if (uppercase)
+            for (char &c : f) c = char(std::toupper(static_cast<unsigned char>(c)));
+        fs::create_directories(fs::path(dir + "/" + f).parent_path());
+        std::ofstream(dir + "/" + f) << "x";
+    }
+}
+
+} // namespace
+
+TEST(DataTree, EveryFileTheShowReadsIsCheckedInTheOrderItIsRead) {
+    const std::vector<std::string> &files = showdatafiles();
+    ASSERT_EQ(files.size(), 24u);
+    EXPECT_EQ(files.front(), "music/velun.xm");
+    EXPECT_EQ(files[1], "gfx/intro.3DS");
+    EXPECT_EQ(files.back(), "gfx/wevold/quendra3.jpg");
+    for (const std::string &f : files) EXPECT_EQ(f.find('\\'), std::string::npos) << f;
+
+    const std::string dir = scratch("each");
+    maketree(dir);
+    EXPECT_EQ(firstmissingdatafile(dir), "");
+    for (const std::string &f : files) {
+        const std::string path = dir + "/" + f;
+        fs::rename(path, path + ".away");
+        EXPECT_EQ(firstmissingdatafile(dir), f);
+        // A folder of that name is not the file.
+        fs::create_directory(path);
+        EXPECT_EQ(firstmissingdatafile(dir), f);
+        fs::remove(path);
+        fs::rename(path + ".away", path);
+    }
+    EXPECT_EQ(firstmissingdatafile(dir + "/nowhere"), "music/velun.xm");
+    fs::remove_all(dir);
+}
+
+TEST(DataTree, NamesAreMatchedWithoutRegardToLetterCase) {
+    const std::string dir = scratch("case");
+    maketree(dir, true);
+    EXPECT_TRUE(fs::exists(dir + "/GFX/MORLEN/MW-TOLVE.JPG"));
+    EXPECT_EQ(firstmissingdatafile(dir), "");
+    fs::remove_all(dir);
+}
+
+TEST(DataTree, GivenFolderFirstThenCurrentThenInstalledThenBuildFolder) {
+    const std::string root = scratch("order");
+    const std::string cwd = root + "/cwd", exedir = root + "/prefix/bin",
+                      share = root + "/prefix/share/showcase", build = exedir + "/data",
+                      given = root + "/given";
+    for (const std::string &d : {cwd, exedir, given}) fs::create_directories(d);
+    DataTree tree;
+    std::string error;
+
+    // Nothing anywhere: the current folder is named, with the way to point at a tree.
+    EXPECT_FALSE(finddatatree("", cwd, exedir, tree, error));
+    EXPECT_EQ(error, cwd +
+                         " is not a complete data tree: music/velun.xm is missing; point at a data tree with "
+                         "--data DIR ('make run' in the source folder generates one in build/data)");
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+
+    maketree(build);
+    ASSERT_TRUE(finddatatree("", cwd, exedir, tree, error)) << error;
+    EXPECT_EQ(tree.dir, build);
+    EXPECT_FALSE(tree.installed);
+
+    maketree(share);
+    ASSERT_TRUE(finddatatree("", cwd, exedir, tree, error)) << error;
+    EXPECT_EQ(tree.dir, share);
+    EXPECT_TRUE(tree.installed);
+
+    // A current folder with only part of a tree does not count...
+    fs::create_directories(cwd + "/gfx");
+    ASSERT_TRUE(finddatatree("", cwd, exedir, tree, error));
+    EXPECT_TRUE(tree.installed);
+    // ...a complete one wins.
+    maketree(cwd);
+    ASSERT_TRUE(finddatatree("", cwd, exedir, tree, error));
+    EXPECT_EQ(tree.dir, cwd);
+    EXPECT_FALSE(tree.installed);
+
+    // --data overrides all of them, and is never passed over for another.
+    maketree(given);
+    ASSERT_TRUE(finddatatree(given, cwd, exedir, tree, error));
+    EXPECT_EQ(tree.dir, given);
+    fs::remove(given + "/gfx/artbalk.bmp");
+    EXPECT_FALSE(finddatatree(given, cwd, exedir, tree, error));
+    EXPECT_NE(error.find(given + " is not a complete data tree: gfx/artbalk.bmp is missing;"),
+              std::string::npos)
+        << error;
+    EXPECT_FALSE(finddatatree(root + "/nowhere", cwd, exedir, tree, error));
+    EXPECT_EQ(
+        error.rfind("cannot open the data folder " + root + "/nowhere; point at a data tree with --data DIR",
+                    0),
+        0u)
+        << error;
+    fs::remove_all(root);
+}
+
+TEST(DataTree, APartialTreeIsNamedBeforeAnEmptyCurrentFolder) {
+    const std::string root = scratch("partial");
+    const std::string cwd = root + "/cwd", exedir = root + "/prefix/bin",
+                      share = root + "/prefix/share/showcase";
+    fs::create_directories(cwd);
+    fs::create_directories(exedir);
+    maketree(share);
+    fs::remove(share + "/gfx/eye.jpg");
+    DataTree tree;
+    std::string error;
+    EXPECT_FALSE(finddatatree("", cwd, exedir, tree, error));
+    EXPECT_EQ(error.rfind(share + " is not a complete data tree: gfx/eye.jpg is missing;", 0), 0u) << error;
+    fs::remove_all(root);
+}
+
+TEST(DataTree, TheProgramsFolderIsKnown) {
+    const std::string dir = executabledir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_TRUE(fs::exists(dir + "/" + fs::path(program_invocation_name).filename().string()));
+}
