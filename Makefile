@@ -8,17 +8,23 @@ PROGRAM    ?= showcase-fs
 ARGS       ?=
 PREFIX     ?= /usr/local
 DESTDIR    ?=
+# Sub-makes (the CMake builds) print no "Entering directory" lines.
+MAKEFLAGS += --no-print-directory
 # Configures a build folder only when it is new or older than the top CMakeLists.txt (which names the targets
 # that make run builds); the build itself notices any other change of the CMake files.
 CONFIGURE_IF_NEEDED = [ -f $(BUILD)/CMakeCache.txt ] && [ $(BUILD)/Makefile -nt CMakeLists.txt ] || \
 	scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run install deb test test-release test-asan test-fuzz capture contact-sheet bench format clean web serve
+.PHONY: all deps deps-show configure build run install deb test test-release test-asan test-fuzz capture contact-sheet bench format clean web serve
 
 all: build
 
 deps:
 	@scripts/install-deps
+
+# What building and playing the show needs, and nothing of the tests.
+deps-show:
+	@scripts/install-deps show
 
 configure: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -27,7 +33,7 @@ build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 # Only what the show needs (the engine, the two programs, the data generator and the data), one line a stage.
-run: deps
+run: deps-show
 	@$(CONFIGURE_IF_NEEDED)
 	@scripts/stage "building the engine, the two programs and the data tree in $(BUILD)/data" \
 		cmake --build $(BUILD) -j$(JOBS) --target show
