@@ -16,27 +16,18 @@
 #include <string>
 #include <vector>
 
+#include "common/programrun.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using programrun::hastool;
+using programrun::Outcome;
+using programrun::slurp;
 
 std::string scratch(const std::string &name) {
-    const std::string dir = (fs::temp_directory_path() / ("showcase-capture-" + name)).string();
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+    return programrun::scratch("capture", name);
 }
 
 std::string datadir() {
@@ -45,14 +36,7 @@ std::string datadir() {
 
 Outcome run(const std::string &args, const std::string &dir, const std::string &env = "",
             const std::string &program = "showcase-fs") {
-    const std::string cmd = "cd " + dir + " && " + env + " " + SHOWCASE_BIN_DIR + "/" + program + " " + args +
-                            " >" + dir + "/out.txt 2>" + dir + "/err.txt";
-    Outcome r;
-    const int s = std::system(cmd.c_str());
-    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    r.out = slurp(dir + "/out.txt");
-    r.err = slurp(dir + "/err.txt");
-    return r;
+    return programrun::run(env + " " + SHOWCASE_BIN_DIR + "/" + program + " " + args, dir, dir);
 }
 
 std::string shell(const std::string &cmd) {
@@ -64,10 +48,6 @@ std::string shell(const std::string &cmd) {
         pclose(p);
     }
     return out;
-}
-
-bool hastool(const char *tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // The 16-bit samples of a capture's audio.wav.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "common/pngfile.h"
+#include "common/programrun.h"
 #include <png.h>
 
 #include <signal.h>
@@ -23,41 +24,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using programrun::Outcome;
+using programrun::slurp;
 
 std::vector<std::string> scratches; // removed when the test that made them passes
 
 std::string scratch(const std::string &name) {
-    // One folder per run: test suites of several build trees may run at once.
-    const std::string dir =
-        (fs::temp_directory_path() / ("showcase-e2e-" + name + "-" + std::to_string(getpid()))).string();
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    scratches.push_back(dir);
-    return dir;
+    scratches.push_back(programrun::scratch("e2e", name));
+    return scratches.back();
 }
 
 // Runs a program in dir; wrapper (such as "timeout 600") comes before it.
 Outcome runprogram(const std::string &program, const std::string &args, const std::string &dir,
                    const std::string &wrapper = "") {
-    const std::string cmd = wrapper + " " + std::string(SHOWCASE_BIN_DIR) + "/" + program + " " + args +
-                            " >" + dir + "/out.txt 2>" + dir + "/err.txt";
-    Outcome r;
-    const int s = std::system(cmd.c_str());
-    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    r.out = slurp(dir + "/out.txt");
-    r.err = slurp(dir + "/err.txt");
-    return r;
+    return programrun::run(wrapper + " " + std::string(SHOWCASE_BIN_DIR) + "/" + program + " " + args, ".",
+                           dir);
 }
 
 std::string datadir() {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/programrun.h"
 #include "show/show.h"
 
 namespace fs = std::filesystem;
@@ -20,40 +21,13 @@ namespace {
 
 const std::string BIN = SHOWCASE_BIN_DIR;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using programrun::hastool;
+using programrun::Outcome;
+using programrun::run;
+using programrun::slurp;
 
 std::string scratch(const std::string &name) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("showcase-install-" + name + "-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
-}
-
-// Runs a shell command in folder cwd, with its output kept in files of the scratch folder logs.
-Outcome run(const std::string &command, const std::string &cwd, const std::string &logs) {
-    const std::string cmd =
-        "cd '" + cwd + "' && " + command + " >'" + logs + "/out.txt' 2>'" + logs + "/err.txt' </dev/null";
-    Outcome r;
-    const int s = std::system(cmd.c_str());
-    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    r.out = slurp(logs + "/out.txt");
-    r.err = slurp(logs + "/err.txt");
-    return r;
-}
-
-bool have(const char *tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+    return programrun::scratch("install", name);
 }
 
 const char *const PROGRAMS[] = {"showcase", "showcase-fs", "showcase-scene", "showcase-render"};
@@ -160,7 +134,7 @@ TEST(Install, TheInstalledShowFindsItsDataFromAnyFolderAndMovesWithItsPrefix) {
     expectfindsitsdata(dest + "/moved", "moved");
 
     // The desktop entries and the AppStream file pass their validators, and name what is installed.
-    if (!have("desktop-file-validate") || !have("appstreamcli"))
+    if (!hastool("desktop-file-validate") || !hastool("appstreamcli"))
         GTEST_SKIP() << "desktop-file-validate or appstreamcli is missing; run scripts/install-deps";
     const std::string prefix = dest + "/moved";
     for (const char *d : {"showcase-fs", "showcase"}) {
@@ -181,7 +155,7 @@ TEST(Install, TheInstalledShowFindsItsDataFromAnyFolderAndMovesWithItsPrefix) {
 }
 
 TEST(Package, TheDebianPackageHoldsTheShowAndStartsFromAnyFolder) {
-    if (!have("cpack") || !have("dpkg-shlibdeps"))
+    if (!hastool("cpack") || !hastool("dpkg-shlibdeps"))
         GTEST_SKIP() << "cpack or dpkg-shlibdeps is missing; run scripts/install-deps";
     const std::string dir = scratch("deb");
     Outcome r = run("cpack -G DEB -B '" + dir + "' --config '" + BIN + "/CPackConfig.cmake'", dir, dir);
@@ -204,7 +178,7 @@ TEST(Package, TheDebianPackageHoldsTheShowAndStartsFromAnyFolder) {
         EXPECT_NE(copyright.find(name), std::string::npos) << name;
     expectfindsitsdata(dir + "/root/usr", "deb");
 
-    if (!have("lintian")) GTEST_SKIP() << "lintian is missing; run scripts/install-deps";
+    if (!hastool("lintian")) GTEST_SKIP() << "lintian is missing; run scripts/install-deps";
     r = run("lintian --fail-on error,warning '" + deb + "'", dir, dir);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     fs::remove_all(dir);

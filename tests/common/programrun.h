@@ -1,0 +1,55 @@
+// Running the programs and tools from a test as a user does: a shell command started in a folder, its exit
+// status and what it wrote; scratch folders of the test's own process.
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace programrun {
+
+struct Outcome {
+    int status = -1; // the exit status, -1 when the command did not exit by itself
+    std::string out, err;
+};
+
+inline std::string slurp(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A fresh, empty folder under the temporary folder, named for this process, so that suites of several build
+// trees running at once never share one.
+inline std::string scratch(const std::string &what, const std::string &name) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("showcase-" + what + "-" + name + "-" + std::to_string(getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+
+// Runs command in folder cwd with no input; its standard output and error are kept as out.txt and err.txt
+// in folder logs.
+inline Outcome run(const std::string &command, const std::string &cwd, const std::string &logs) {
+    const std::string cmd =
+        "cd '" + cwd + "' && " + command + " >'" + logs + "/out.txt' 2>'" + logs + "/err.txt' </dev/null";
+    Outcome r;
+    const int s = std::system(cmd.c_str());
+    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    r.out = slurp(logs + "/out.txt");
+    r.err = slurp(logs + "/err.txt");
+    return r;
+}
+
+inline bool hastool(const char *tool) {
+    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+} // namespace programrun
