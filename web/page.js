@@ -149,16 +149,21 @@ function yieldnow() {
 
 // --- the music: libopenmpt in an audio worklet; the show's volume 0..64 and the viewer's own level ---
 let audio = null
-const USERSTEPS = [0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1]
-let userstep = USERSTEPS.length - 1
+// The viewer's own level on the player's scale, as the desktop programs keep it: 0 silence .. 64, 40 the
+// show's own level, steps of 4; it scales whatever the show sets, so the exit still fades to silence.
+const VOLUME_FULL = 64
+const VOLUME_NORMAL = 40
+const VOLUME_STEP = 4
+let userlevel = VOLUME_NORMAL
 let muted = false
+const usergain = () => (muted ? 0 : userlevel / VOLUME_NORMAL)
 
 // The audio graph and the player load while the start screen shows; the click only resumes the context.
 function openaudio() {
   const ctx = new AudioContext()
   const player = new ChiptuneJsPlayer({ context: ctx, repeatCount: -1 })
   const user = ctx.createGain()
-  user.gain.value = muted ? 0 : USERSTEPS[userstep]
+  user.gain.value = usergain()
   player.gain.connect(user)
   user.connect(ctx.destination)
   player.onError((e) => console.warn(`showcase: the music player reports ${e && e.type}`))
@@ -169,10 +174,10 @@ function openaudio() {
 
 function uservolumekey(key) {
   if (key === 'm') muted = !muted
-  else if (key === '-') userstep = Math.max(0, userstep - 1)
-  else userstep = Math.min(USERSTEPS.length - 1, userstep + 1)
+  else if (key === '-') userlevel = Math.max(0, userlevel - VOLUME_STEP)
+  else userlevel = Math.min(VOLUME_FULL, userlevel + VOLUME_STEP)
   if (key !== 'm') muted = false
-  if (audio) audio.user.gain.setValueAtTime(muted ? 0 : USERSTEPS[userstep], audio.context.currentTime)
+  if (audio) audio.user.gain.setValueAtTime(usergain(), audio.context.currentTime)
 }
 
 function musicvolume(v) {
