@@ -138,11 +138,11 @@ Image drawlogo(const Image &mask, const Style &st, int glints) {
                 const float l = std::sqrt(nx * nx + ny * ny + nz * nz);
                 nx /= l, ny /= l, nz /= l;
                 const float diffuse = std::max(0.0f, nx * light.x + ny * light.y + nz * light.z);
-                const float spec = std::pow(std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl), st.shininess);
+                const float glint = std::pow(std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl), st.shininess);
                 const float u = static_cast<float>(x - x0) / static_cast<float>(std::max(1, x1 - x0));
                 const float v = static_cast<float>(y - y0) / static_cast<float>(std::max(1, y1 - y0));
                 Rgb s = st.surface(static_cast<float>(x), static_cast<float>(y), u, v, nx, ny);
-                s = s * (0.35f + 0.85f * diffuse) + Rgb{1, 1, 1} * (st.specular * spec);
+                s = s * (0.35f + 0.85f * diffuse) + Rgb{1, 1, 1} * (st.specular * glint);
                 // A dark line where the bevel meets the face keeps the letters crisp.
                 const float crease = std::exp(-std::pow((in[i] - st.bevel) / 0.9f, 2.0f));
                 s = s * (1.0f - 0.35f * crease);
