@@ -48,7 +48,7 @@ struct Style {
     float bevel;               // width of the bevel in working pixels
     bool rounded;              // a rounded bevel (chrome) or a straight chisel (stone)
     Rgb outline, glow, shadow; // the rim just outside the letters, the glow, the shadow
-    float shininess, specular; // the highlight
+    float shininess, sheen;    // the highlight
     Rgb (*surface)(float x, float y, float u, float v, float nx, float ny); // u, v: 0..1 over the lettering
 };
 
@@ -138,11 +138,12 @@ Image drawlogo(const Image &mask, const Style &st, int glints) {
                 const float l = std::sqrt(nx * nx + ny * ny + nz * nz);
                 nx /= l, ny /= l, nz /= l;
                 const float diffuse = std::max(0.0f, nx * light.x + ny * light.y + nz * light.z);
-                const float glint = std::pow(std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl), st.shininess);
+                const float glint =
+                    std::pow(std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl), st.shininess);
                 const float u = static_cast<float>(x - x0) / static_cast<float>(std::max(1, x1 - x0));
                 const float v = static_cast<float>(y - y0) / static_cast<float>(std::max(1, y1 - y0));
                 Rgb s = st.surface(static_cast<float>(x), static_cast<float>(y), u, v, nx, ny);
-                s = s * (0.35f + 0.85f * diffuse) + Rgb{1, 1, 1} * (st.specular * glint);
+                s = s * (0.35f + 0.85f * diffuse) + Rgb{1, 1, 1} * (st.sheen * glint);
                 // A dark line where the bevel meets the face keeps the letters crisp.
                 const float crease = std::exp(-std::pow((in[i] - st.bevel) / 0.9f, 2.0f));
                 s = s * (1.0f - 0.35f * crease);
