@@ -95,7 +95,10 @@ bool readbmp(const std::string &path, Image &img, std::string &error) {
     return true;
 }
 
-bool writepng(const Image &img, const std::string &path, std::string &error) {
+} // namespace
+
+bool writepng(const Image &img, const std::string &path, std::string &error,
+              const std::vector<float> *alpha) {
     FILE *f = fopen(path.c_str(), "wb");
     if (!f) {
         error = path + ": cannot be opened for writing";
@@ -109,17 +112,20 @@ bool writepng(const Image &img, const std::string &path, std::string &error) {
         error = path + ": the PNG could not be written";
         return false;
     }
+    const size_t channels = alpha ? 4 : 3;
     png_init_io(png, f);
     png_set_IHDR(png, info, static_cast<png_uint_32>(img.w), static_cast<png_uint_32>(img.h), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    std::vector<unsigned char> row(static_cast<size_t>(img.w) * 3);
+    std::vector<unsigned char> row(static_cast<size_t>(img.w) * channels);
     for (int y = 0; y < img.h; ++y) {
         for (int x = 0; x < img.w; ++x) {
-            row[static_cast<size_t>(x) * 3] = tobyte(img.at(x, y).r);
-            row[static_cast<size_t>(x) * 3 + 1] = tobyte(img.at(x, y).g);
-            row[static_cast<size_t>(x) * 3 + 2] = tobyte(img.at(x, y).b);
+            unsigned char *p = &row[static_cast<size_t>(x) * channels];
+            p[0] = tobyte(img.at(x, y).r);
+            p[1] = tobyte(img.at(x, y).g);
+            p[2] = tobyte(img.at(x, y).b);
+            if (alpha) p[3] = tobyte((*alpha)[static_cast<size_t>(y * img.w + x)]);
         }
         png_write_row(png, row.data());
     }
@@ -131,6 +137,8 @@ bool writepng(const Image &img, const std::string &path, std::string &error) {
     }
     return true;
 }
+
+namespace {
 
 struct Tile {
     std::string label;
