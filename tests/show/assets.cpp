@@ -8,18 +8,7 @@
 
 namespace {
 
-class Assets : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const std::string data = std::string(SHOWCASE_BUILD_DIR) + "/data";
-        if (!std::filesystem::exists(data + "/gfx/menu.3DS")) GTEST_SKIP() << "no data tree in " << data;
-        showtest::setupshow();
-        const auto cwd = std::filesystem::current_path();
-        std::filesystem::current_path(data);
-        init3dscenes();
-        std::filesystem::current_path(cwd);
-    }
-};
+class Assets : public showtest::GeneratedShow {};
 
 } // namespace
 

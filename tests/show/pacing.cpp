@@ -11,16 +11,11 @@ namespace {
 
 std::map<int, std::vector<sequencepass>> bysegment;
 
-class DefaultShowPacing : public ::testing::Test {
+class DefaultShowPacing : public showtest::GeneratedShow {
   protected:
     void SetUp() override {
-        const std::string data = std::string(SHOWCASE_BUILD_DIR) + "/data";
-        if (!std::filesystem::exists(data + "/gfx/menu.3DS")) GTEST_SKIP() << "no data tree in " << data;
-        showtest::setupshow();
-        const auto cwd = std::filesystem::current_path();
-        std::filesystem::current_path(data);
-        init3dscenes();
-        std::filesystem::current_path(cwd);
+        GeneratedShow::SetUp();
+        if (IsSkipped()) return;
         bysegment.clear();
         onsequencepass = [](const sequencepass &p) { bysegment[p.segment].push_back(p); };
     }

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "display/display.h"
@@ -99,5 +101,23 @@ inline void press(int vk) {
 inline uint32_t screenpixel(int x, int y) {
     return surface_pixels(lpDDSPrimary)[y * surface_width(lpDDSPrimary) + x];
 }
+
+} // namespace showtest
+
+namespace showtest {
+
+// The show loaded from the generated default data tree (skipped where the build made none).
+class GeneratedShow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string data = std::string(SHOWCASE_BUILD_DIR) + "/data";
+        if (!std::filesystem::exists(data + "/gfx/menu.3DS")) GTEST_SKIP() << "no data tree in " << data;
+        setupshow();
+        const auto cwd = std::filesystem::current_path();
+        std::filesystem::current_path(data);
+        init3dscenes();
+        std::filesystem::current_path(cwd);
+    }
+};
 
 } // namespace showtest
