@@ -358,8 +358,8 @@ TEST(ProgramWords, VersionAndHelpInTheUsualForm) {
         const Outcome h = run("--help", dir, "", program);
         EXPECT_EQ(h.status, 0);
         EXPECT_EQ(h.out.rfind(std::string("Usage: ") + program + " [OPTION]...\n", 0), 0u) << h.out;
-        for (const char *word :
-             {"  --volume N", "  --mute", "  --version", ".webm", ".lossless.mkv", "M mutes"})
+        for (const char *word : {"  --volume N", "  --mute", "  --version", ".webm", ".lossless.mkv",
+                                 "M mutes", "names are refused"})
             EXPECT_NE(h.out.find(word), std::string::npos) << program << ": " << word;
         // The fixed-mode program says why three quarters of its screen keep the last gallery picture.
         EXPECT_EQ(h.out.find("other three quarters") != std::string::npos,
