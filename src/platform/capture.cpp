@@ -386,7 +386,9 @@ std::string preparefolder(const std::string &folder) {
     }
     ::closedir(d);
     if (!other.empty())
-        return "the folder holds files of its own (" + other + "); name a new folder or an empty one";
+        return cap->format
+                   ? "its working folder " + folder + " holds other files (" + other + ")"
+                   : "the folder holds files of its own (" + other + "); name a new folder or an empty one";
     for (const std::string &name : old)
         if (std::remove((folder + "/" + name).c_str()) != 0)
             return folder + "/" + name + ": " + std::strerror(errno);
