@@ -9,8 +9,8 @@
 bool writepng(const std::string &path, const uint32_t *pixels, int width, int height, int level = 1,
               std::string *why = nullptr);
 
-// The names a capture understands: a video file by its ending (see capture_formats), else a folder of
-// numbered PNG frames and "audio.wav".
+// The names a capture understands: a video file by its ending in any case (see capture_formats), else a
+// folder of numbered PNG frames and "audio.wav". Other media names are refused.
 struct CaptureFormat {
     const char *ending; // ".mp4", ".lossless.mkv", ...
     const char *what;   // for --help and the README
@@ -23,7 +23,8 @@ const CaptureFormat *capture_formats();
 // The format a destination name selects, or null for a PNG folder.
 const CaptureFormat *capture_formatof(const std::string &dest);
 
-// Starts a capture to dest. Returns false with a message when it cannot be written. Frames are encoded
+// Starts a capture to dest. Returns false with a message when the name is refused or the place cannot be
+// written; a folder may be new, empty or a previous capture's, whose files it replaces. Frames are encoded
 // off the calling thread; the files are the same whatever the timing.
 bool capture_start(const std::string &dest);
 void capture_frame(const uint32_t *pixels, int width, int height);

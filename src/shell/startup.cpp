@@ -68,10 +68,13 @@ void usage(const char *program) {
                 "                    an optional 'xN' repeats\n"
                 "  --headless        no display and no sound card: run on a virtual 60 Hz clock\n"
                 "  --capture PATH    headless, and write what is shown: a folder of PNG frames with\n"
-                "                    audio.wav, or through ffmpeg a video file by its ending:\n",
+                "                    audio.wav (new, empty or a previous capture's, which it replaces), or\n"
+                "                    through ffmpeg a video file by its ending, in any case:\n",
                 program, volume_percent(VOLUME_NORMAL));
     for (const CaptureFormat *f = capture_formats(); f->ending; f++)
         std::printf("                      %-14s %s\n", f->ending, f->what);
+    std::printf("                    other video, sound and picture names are refused; Ctrl+C ends\n"
+                "                    the show with the capture complete\n");
     std::printf("  --frames N        close the window after N shown frames\n"
                 "  --help            display this help and exit\n"
                 "  --version         output version information and exit\n");

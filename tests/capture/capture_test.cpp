@@ -2,10 +2,15 @@
 // generated data tree; ffprobe reads what it wrote.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -95,7 +100,7 @@ TEST_F(Captures, EveryVideoNameGivesAFileFfprobeReadsWithItsFramesRateAndSound) 
     const std::string dir = scratch("formats");
     const long frames = 90; // a second and a half
     for (auto [ending, video, audio] :
-         std::vector<std::array<const char *, 3>>{{".mp4", "h264", "aac"},
+         std::vector<std::array<const char *, 3>>{{".MP4", "h264", "aac"}, // endings in any case
                                                   {".mkv", "h264", "flac"},
                                                   {".mov", "h264", "aac"},
                                                   {".webm", "vp9", "opus"},
@@ -131,6 +136,64 @@ TEST_F(Captures, EveryVideoNameGivesAFileFfprobeReadsWithItsFramesRateAndSound) 
     }
 }
 
+// Ctrl+C in the terminal the show runs in goes to the terminal's whole foreground process group: it must
+// end the show as the close request does, and the video must still hold every frame the show reports.
+TEST_F(Captures, CtrlCInTheTerminalLeavesACompleteVideo) {
+    if (!hastool("ffmpeg") || !hastool("ffprobe")) GTEST_SKIP() << "ffmpeg is not installed";
+    const std::string dir = scratch("ctrlc");
+    const std::string file = dir + "/show.mp4", bin = std::string(SHOWCASE_BIN_DIR) + "/showcase-fs";
+    const std::string data = datadir();
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // The show leads its session on the terminal: its process group is the foreground one.
+        execl(bin.c_str(), bin.c_str(), "--data", data.c_str(), "--capture", file.c_str(), nullptr);
+        _exit(121);
+    }
+    std::string said;
+    auto drain = [&](int ms) {
+        pollfd p{master, POLLIN, 0};
+        char buf[4096];
+        for (;;) {
+            if (poll(&p, 1, ms) <= 0) return true;
+            const ssize_t n = read(master, buf, sizeof buf);
+            if (n <= 0) return false; // the terminal closed: the show has ended
+            said.append(buf, size_t(n));
+        }
+    };
+    // Until ffmpeg has encoded a good part of a second.
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(60) &&
+           (!fs::exists(file + ".parts/video.nut") || fs::file_size(file + ".parts/video.nut") < 100000))
+        drain(100);
+    termios t{};
+    ASSERT_EQ(tcgetattr(master, &t), 0);
+    ASSERT_EQ(write(master, &t.c_cc[VINTR], 1), 1);
+    for (int i = 0; i < 1200 && drain(100);) i++;
+    int status = 0;
+    for (int i = 0; i < 600 && waitpid(pid, &status, WNOHANG) == 0; i++) drain(100);
+    if (waitpid(pid, &status, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    close(master);
+    ASSERT_TRUE(WIFEXITED(status)) << said;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << said;
+    long frames = 0;
+    const size_t at = said.find("showcase-fs: captured ");
+    ASSERT_NE(at, std::string::npos) << said;
+    std::sscanf(said.c_str() + at, "showcase-fs: captured %ld frames", &frames);
+    EXPECT_GE(frames, 30);
+    EXPECT_LT(frames, 60 * 60);
+    const std::string v = shell("ffprobe -v error -select_streams v -count_packets -show_entries "
+                                "stream=nb_read_packets -of default=nw=1 '" +
+                                file + "'");
+    EXPECT_EQ(v, "nb_read_packets=" + std::to_string(frames) + "\n");
+    EXPECT_NEAR(streamend(file, "a"), double(frames) / 60.0, 0.03);
+    EXPECT_FALSE(fs::exists(file + ".parts"));
+}
+
 TEST_F(Captures, AFailingFfmpegFailsTheRunInOneLineAndLeavesNoPartialFile) {
     if (!hastool("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
     const std::string dir = scratch("failing");
@@ -162,15 +225,91 @@ TEST_F(Captures, AFailingFfmpegFailsTheRunInOneLineAndLeavesNoPartialFile) {
     }
 }
 
-TEST_F(Captures, OtherVideoNamesAreRefusedRatherThanMadeIntoFolders) {
+TEST_F(Captures, OtherMediaNamesAreRefusedRatherThanMadeIntoFolders) {
     const std::string dir = scratch("refused");
-    const Outcome r = run("--data " + datadir() + " --capture " + dir + "/show.gif --frames 10", dir);
+    for (auto [name, why] :
+         std::vector<std::array<const char *, 2>>{{"show.gif", "not a capture this program writes"},
+                                                  {"show.GIF", "not a capture this program writes"},
+                                                  {"show.m2ts", "not a capture this program writes"},
+                                                  {"show.png", "not a capture this program writes"},
+                                                  {"show.WAV", "a sound file alone is no capture"},
+                                                  {"show.m4a", "a sound file alone is no capture"},
+                                                  {"show.aac", "a sound file alone is no capture"},
+                                                  {"show.opus", "a sound file alone is no capture"}}) {
+        const std::string path = dir + "/" + name;
+        const Outcome r = run("--data " + datadir() + " --capture " + path + " --frames 10", dir);
+        EXPECT_EQ(r.status, 2) << name;
+        EXPECT_EQ(
+            r.err.rfind("showcase-fs: " + path + ": " + why + "; name a video file (.lossless.mkv, .mp4", 0),
+            0u)
+            << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE(fs::exists(path)) << name;
+    }
+}
+
+// A folder takes one run: a previous capture's files give way, anyone else's refuse it; a place that
+// cannot be written is named as given.
+TEST_F(Captures, ACaptureFolderHoldsOneRunAndNothingElseIsOverwritten) {
+    const std::string dir = scratch("folders");
+    const std::string frames = dir + "/frames";
+    auto capture = [&](const std::string &dest, int n) {
+        return run("--data " + datadir() + " --capture " + dest + " --frames " + std::to_string(n), dir);
+    };
+    ASSERT_EQ(capture(frames, 12).status, 0);
+    Outcome r = capture(frames, 5);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::exists(frames + "/frame-000005.png"));
+    EXPECT_FALSE(fs::exists(frames + "/frame-000006.png")) << "the first run's later frames were kept";
+    EXPECT_EQ(samples(frames + "/audio.wav").size(), size_t(5 * 800 * 2));
+
+    std::ofstream(frames + "/notes.txt") << "mine\n";
+    r = capture(frames, 5);
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("showcase-fs: " + dir +
-                         "/show.gif: not a capture this program writes; name a video file ("),
-              std::string::npos)
-        << r.err;
-    EXPECT_FALSE(fs::exists(dir + "/show.gif"));
+    EXPECT_EQ(r.err, "showcase-fs: " + frames +
+                         ": cannot capture there: the folder holds files of its own (notes.txt); name a new "
+                         "folder or an empty one\n");
+    EXPECT_TRUE(fs::exists(frames + "/notes.txt"));
+    EXPECT_TRUE(fs::exists(frames + "/frame-000005.png"));
+
+    for (const std::string &dest : {dir + "/nowhere/show.mp4", dir + "/nowhere/frames"}) {
+        r = capture(dest, 5);
+        EXPECT_EQ(r.status, 2) << dest;
+        // Without ffmpeg the video becomes the folder of its name without the ending.
+        const std::string named = hastool("ffmpeg") ? dest : dest.substr(0, dest.rfind(".mp4"));
+        EXPECT_NE(r.err.find("showcase-fs: " + named + ": cannot capture there: No such file or directory\n"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.err.find(".parts"), std::string::npos) << r.err;
+    }
+}
+
+// A full disk is told in the system's words in one line, with no part of the capture left behind. The
+// disk is a tiny tmpfs mounted in a mount namespace of the run's own, where the machine allows one.
+TEST_F(Captures, AFullDiskFailsTheRunInOneLineAndLeavesNothingBehind) {
+    const std::string dir = scratch("full");
+    const std::string disk = dir + "/disk";
+    fs::create_directories(disk);
+    if (std::system(
+            ("unshare -rm sh -c 'mount -t tmpfs -o size=64k none " + disk + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no mount namespace with a tmpfs to fill here (unshare -rm)";
+    std::vector<std::string> dests = {"frames"};
+    if (hastool("ffmpeg")) dests.insert(dests.end(), {"show.mp4", "show.lossless.mkv"});
+    for (const std::string &name : dests) {
+        const std::string dest = disk + "/" + name;
+        const Outcome r =
+            programrun::run("unshare -rm sh -c 'mount -t tmpfs -o size=384k none " + disk + " && " +
+                                SHOWCASE_BIN_DIR + "/showcase-fs --data " + datadir() + " --capture " + dest +
+                                " --frames 1800; s=$?; ls -A " + disk + " >" + dir + "/left.txt; exit $s'",
+                            dir, dir);
+        EXPECT_EQ(r.status, 1) << name << ": " << r.err;
+        // A folder's message names the frame or the sound that could not be written.
+        const std::string file = name == "frames" ? dest + "/" : "";
+        EXPECT_EQ(r.err.rfind("showcase-fs: capture to " + dest + " failed: " + file, 0), 0u) << r.err;
+        EXPECT_NE(r.err.find(": No space left on device\n"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(slurp(dir + "/left.txt"), "") << name;
+    }
 }
 
 TEST_F(Captures, TheViewersVolumeAndMuteAreWhatTheCapturedSoundCarries) {
@@ -219,8 +358,8 @@ TEST(ProgramWords, VersionAndHelpInTheUsualForm) {
         const Outcome h = run("--help", dir, "", program);
         EXPECT_EQ(h.status, 0);
         EXPECT_EQ(h.out.rfind(std::string("Usage: ") + program + " [OPTION]...\n", 0), 0u) << h.out;
-        for (const char *word :
-             {"  --volume N", "  --mute", "  --version", ".webm", ".lossless.mkv", "M mutes"})
+        for (const char *word : {"  --volume N", "  --mute", "  --version", ".webm", ".lossless.mkv",
+                                 "M mutes", "names are refused"})
             EXPECT_NE(h.out.find(word), std::string::npos) << program << ": " << word;
         // The fixed-mode program says why three quarters of its screen keep the last gallery picture.
         EXPECT_EQ(h.out.find("other three quarters") != std::string::npos,

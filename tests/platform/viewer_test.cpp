@@ -1,5 +1,6 @@
 // What the layer does for the viewer itself: volume keys that never reach the show, and F12 screenshots
-// that say where they went, falling back when the chosen folder cannot be written.
+// that say where they went, falling back when the chosen folder cannot be written; the PNG writer that
+// screenshots and captures share.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/capture.h"
 #include "platform/platform.h"
 #include "platform/screen.h"
 
@@ -108,4 +110,25 @@ TEST(Screenshots, GoToTheChosenFolderElseThePicturesFolderElseTheTemporaryFolder
     std::ofstream(home + "/nowhere\x01/x") << "a file, not a folder";
     EXPECT_EQ(screenshot_write(px.data(), 4, 3, chosen + "/gone"), tmp + "/showcase-0001.png");
     EXPECT_TRUE(fs::exists(tmp + "/showcase-0001.png"));
+}
+
+// A write the disk refuses, caught where the picture is written out (a large one) or only when it is closed
+// (a small one): the system's reason, nothing printed by the PNG library, and no part of the picture left.
+TEST(Screenshots, AFullDiskGivesTheSystemsReasonAndLeavesNoPartOfThePicture) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    const std::string dir = scratch("showcase-shot-full");
+    for (int size : {4, 512}) {
+        std::vector<uint32_t> px(size_t(size) * size);
+        uint32_t seed = 1;
+        for (uint32_t &p : px) p = seed = seed * 1664525u + 1013904223u; // does not compress away
+        const std::string path = dir + "/shot.png";
+        fs::create_symlink("/dev/full", path + ".part"); // where the picture is written before its rename
+        std::string why;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(writepng(path, px.data(), size, size, 1, &why)) << size;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << size;
+        EXPECT_EQ(why, path + ": No space left on device") << size;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(path + ".part"))) << size;
+        EXPECT_FALSE(fs::exists(path)) << size;
+    }
 }
