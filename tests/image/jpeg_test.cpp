@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <vector>
 
 #include "image/image.h"
 #include "imagetestutil.h"
@@ -72,4 +74,14 @@ TEST(JpegReaderDeathTest, NotAJpegEndsWithTheLibrarysMessageAndStatus255) {
     std::vector<unsigned char> dest(64);
     EXPECT_EXIT(readjpg(path.c_str(), dest.data(), dest.size()), ::testing::ExitedWithCode(255),
                 "Not a JPEG file: starts with 0x47 0x49");
+}
+
+// A picture that is there but cannot be read (a folder: permissions do not stop root): the reason.
+TEST(JpegReaderDeathTest, APictureThatCannotBeReadSaysWhy) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string folder = testdir() + "/folder.jpg";
+    std::filesystem::create_directories(folder);
+    std::vector<unsigned char> dest(64);
+    EXPECT_EXIT(readjpg(folder.c_str(), dest.data(), dest.size()), ::testing::ExitedWithCode(255),
+                "folder.jpg: Is a directory\n$");
 }
