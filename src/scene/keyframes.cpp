@@ -8,6 +8,7 @@
 #include <vector>
 
 long NumOfFrames;
+long D3SFrameWrites;
 camera *campositions;
 
 namespace {
@@ -33,6 +34,14 @@ void putpos(long f, int which, float x, float y, float z) {
 
 void putroll(long f, unsigned char r) {
     if (f >= 0 && f < tablesize()) campositions[f].roll = r;
+}
+
+// Counts frames about to be laid out against what one file may ask for.
+void layout(long frames) {
+    D3SFrameWrites += frames;
+    if (D3SFrameWrites > D3SMAXFRAMEWRITES)
+        d3sbad("the key tracks lay out more than %ld camera frames in all (tables of %ld frames)",
+               D3SMAXFRAMEWRITES, NumOfFrames);
 }
 
 // Checks that a track can be laid into the frame table: frames that start at 0 or later and never go back.
@@ -100,6 +109,7 @@ void ReadNumberOfFramesChunk(long *p, long parentend) {
     if (last - first > D3SMAXFRAMES)
         d3sbad("the frame segment has %ld frames (at most %ld)", last - first, D3SMAXFRAMES);
     NumOfFrames = last - first;
+    layout(NumOfFrames + 10);
     campositions = static_cast<camera *>(d3sblock(sizeof(camera) * (NumOfFrames + 10)));
     // Frames start from the last camera of the mesh section; a scene without one starts from a zero camera.
     if (numcams > 0)
@@ -188,6 +198,7 @@ void ReadPoskeys(long *p, long parentend, int which) {
     const long start = *p;
     const long end = d3schunkend(start, parentend);
     const std::vector<key> keys = readtrack(start, end, 3, false);
+    if (which != 2 && !keys.empty()) layout(tablesize());
     CalcPosTrack(keys.data(), static_cast<int>(keys.size()), which);
     *p = end;
 }
@@ -196,6 +207,7 @@ void ReadRollkeys(long *p, long parentend) {
     const long start = *p;
     const long end = d3schunkend(start, parentend);
     const std::vector<key> keys = readtrack(start, end, 1, true);
+    if (!keys.empty()) layout(tablesize());
     CalcRollTrack(keys.data(), static_cast<int>(keys.size()));
     *p = end;
 }
