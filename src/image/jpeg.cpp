@@ -132,13 +132,15 @@ void setup(jpeg_decompress_struct *cinfo, ErrorManager *err, const char *name, b
 int readjpg(const char *filename, unsigned char *dest, size_t destsize) {
     const std::string path = translatepath(filename);
     std::FILE *f = std::fopen(path.c_str(), "rb");
-    // A missing picture shows black; one that is there but cannot be read is a fault like any other.
+    // A missing picture shows black. So does one that is there but cannot be read (no permission, a
+    // folder), but with a line that says why rather than leave the viewer guessing.
     if (!f && (errno == ENOENT || errno == ENOTDIR)) return 0;
     int why = f ? 0 : errno;
     if (struct stat st; f && fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) why = EISDIR;
     if (why) {
         std::fprintf(stderr, "%s: %s: %s\n", programname(), path.c_str(), std::strerror(why));
-        std::exit(255);
+        if (f) std::fclose(f);
+        return 0;
     }
     jpeg_decompress_struct cinfo;
     ErrorManager err;
