@@ -27,12 +27,17 @@ foreach(entry
   list(GET parts 0 prog)
   list(GET parts 1 whatis)
   set(page ${SHOWCASE_GEN}/man/${prog}.6)
+  # The programs' pages add what --help has no room for: keys, full screen, files, environment, status.
+  set(include)
+  if(prog MATCHES "^showcase(-fs)?$")
+    set(include --include=${SHOWCASE_PACKAGING}/showcase.h2m)
+  endif()
   if(HELP2MAN)
     add_custom_command(OUTPUT ${page}.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${SHOWCASE_GEN}/man
-      COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 ${HELP2MAN} --no-info --section=6 --name=${whatis} --output=${page} $<TARGET_FILE:${prog}>
+      COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 ${HELP2MAN} --no-info --section=6 --name=${whatis} ${include} --output=${page} $<TARGET_FILE:${prog}>
       COMMAND gzip -9nf ${page}
-      DEPENDS ${prog}
+      DEPENDS ${prog} ${SHOWCASE_PACKAGING}/showcase.h2m
       VERBATIM)
   else()
     add_custom_command(OUTPUT ${page}.gz

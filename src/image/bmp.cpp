@@ -1,6 +1,9 @@
 // The BMP reader: uncompressed 24-bit pictures with a 54-byte header, stored bottom-up, into 32-bit
 // pixels (blue, green, red, 0) with rows of the picture's own width.
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -74,19 +77,25 @@ const char *decodebmp32(const unsigned char *file, size_t size, int x, int y, un
 
 void readbmp32(const char *filename, int x, int y, unsigned char *dest, size_t destsize) {
     const std::string path = translatepath(filename);
+    auto fail = [&](const char *why) {
+        std::fprintf(stderr, "%s: %s: %s\n", programname(), path.c_str(), why);
+        std::exit(1);
+    };
     std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    if (!f && (errno == ENOENT || errno == ENOTDIR)) {
+        std::fprintf(stderr, "%s: %s: %s\n", programname(), path.c_str(), std::strerror(errno));
         std::printf("BMP file not found\n");
         std::fflush(stdout);
         std::abort();
     }
+    // A file that is there but cannot be read (no permission, a folder): the reason, and the usual status.
+    if (!f) fail(std::strerror(errno));
+    if (struct stat st; fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) fail(std::strerror(EISDIR));
     std::vector<unsigned char> file;
     unsigned char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) file.insert(file.end(), buf, buf + n);
+    if (std::ferror(f)) fail(std::strerror(errno));
     std::fclose(f);
-    if (const char *why = decodebmp32(file.data(), file.size(), x, y, dest, destsize)) {
-        std::fprintf(stderr, "%s: %s: %s\n", programname(), path.c_str(), why);
-        std::exit(1);
-    }
+    if (const char *why = decodebmp32(file.data(), file.size(), x, y, dest, destsize)) fail(why);
 }

@@ -1,4 +1,7 @@
 // The JPEG reader: libjpeg decodes, this lays the rows out as 32-bit pixels (blue, green, red, 0).
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +10,8 @@
 
 // jpeglib.h wants size_t and FILE declared first.
 #include <jpeglib.h>
+// After jpeglib.h: the message codes.
+#include <jerror.h>
 
 #include "image/image.h"
 #include "platform/paths.h"
@@ -40,6 +45,14 @@ void outputmessage(j_common_ptr cinfo) {
 [[noreturn]] void errorexit(j_common_ptr cinfo) {
     ErrorManager *e = reinterpret_cast<ErrorManager *>(cinfo->err);
     (*cinfo->err->format_message)(cinfo, e->message);
+    // The library's own words for a picture beyond the memory limit speak of a backing store.
+    if (cinfo->err->msg_code == JERR_NO_BACKING_STORE && cinfo->is_decompressor) {
+        const auto *d = reinterpret_cast<j_decompress_ptr>(cinfo);
+        std::snprintf(e->message, sizeof e->message,
+                      "the picture is %u x %u pixels, too large for the show: decoding it needs more than "
+                      "the %ld MB a picture may take",
+                      unsigned(d->image_width), unsigned(d->image_height), MAXJPEGMEMORY >> 20);
+    }
     if (e->fatal) {
         std::fprintf(stderr, "%s: %s: %s\n", programname(), e->name, e->message);
         std::exit(255);
@@ -119,7 +132,16 @@ void setup(jpeg_decompress_struct *cinfo, ErrorManager *err, const char *name, b
 int readjpg(const char *filename, unsigned char *dest, size_t destsize) {
     const std::string path = translatepath(filename);
     std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) return 0;
+    // A missing picture shows black. So does one that is there but cannot be read (no permission, a
+    // folder), but with a line that says why rather than leave the viewer guessing.
+    if (!f && (errno == ENOENT || errno == ENOTDIR)) return 0;
+    int why = f ? 0 : errno;
+    if (struct stat st; f && fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) why = EISDIR;
+    if (why) {
+        std::fprintf(stderr, "%s: %s: %s\n", programname(), path.c_str(), std::strerror(why));
+        if (f) std::fclose(f);
+        return 0;
+    }
     jpeg_decompress_struct cinfo;
     ErrorManager err;
     setup(&cinfo, &err, path.c_str(), true);

@@ -16,6 +16,16 @@ void audio_renderstep(float *out, int frames);
 // levels, M mutes and unmutes. Each says the new level on standard output.
 void volume_step(int delta);
 void volume_togglemute();
+// The level as the desktop window shows it over the picture after a volume key, for 1.5 s on the show's
+// clock; never part of the show's frames, screenshots or captures. False when nothing is to be shown at
+// `now` (GetTickCount).
+struct VolumeOverlay {
+    int level; // 0 .. VOLUME_FULL
+    bool muted;
+    uint32_t until; // when it goes
+};
+bool volume_overlay(uint32_t now, VolumeOverlay *out = nullptr);
+void volume_hideoverlay(); // a new run starts without it
 
 // F12: writes the screen as showcase-NNNN.png in `folder` (empty: the user's pictures folder), falling back
 // to the pictures folder and then the temporary folder when it cannot be written there. Prints the file's

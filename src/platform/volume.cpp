@@ -1,6 +1,7 @@
 // The viewer's own volume: a level on the player's scale (0 silence .. 64, 40 the show's own level) and
 // mute, heard on top of whatever volume the show sets, so the exit's fade goes from the viewer's level to
-// silence. Read by the audio thread, set by the main thread.
+// silence. Read by the audio thread, set by the main thread. After each change the window shows the level
+// over the picture for a moment.
 #include <atomic>
 #include <cstdio>
 
@@ -13,7 +14,14 @@ namespace {
 std::atomic<int> viewerlevel{VOLUME_NORMAL};
 std::atomic<bool> muted{false};
 
+// How long the level stays over the picture after a volume key, on the show's clock.
+constexpr uint32_t OVERLAYMS = 1500;
+bool overlayon = false;
+uint32_t overlayuntil = 0;
+
 void say() {
+    overlayon = true;
+    overlayuntil = GetTickCount() + OVERLAYMS;
     if (muted)
         std::printf("%s: sound muted (M again to hear it)\n", programname());
     else
@@ -57,4 +65,15 @@ void volume_step(int delta) {
 void volume_togglemute() {
     muted = !muted;
     say();
+}
+
+bool volume_overlay(uint32_t now, VolumeOverlay *out) {
+    // Ticks as a difference: the millisecond clock wraps after 49 days.
+    if (!overlayon || int32_t(overlayuntil - now) <= 0) return false;
+    if (out) *out = VolumeOverlay{viewerlevel, muted, overlayuntil};
+    return true;
+}
+
+void volume_hideoverlay() {
+    overlayon = false;
 }

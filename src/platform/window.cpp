@@ -40,6 +40,9 @@ struct PlatformState {
     std::vector<uint32_t> last;
     int lastw = 0, lasth = 0;
     bool limitposted = false;
+    // Whether the window shows the volume overlay, and whether the level changed since it was drawn.
+    bool overlaydrawn = false;
+    bool overlaychanged = false;
 };
 PlatformState ps;
 
@@ -86,7 +89,64 @@ int vkfromsdl(SDL_Keycode k) {
     }
 }
 
-// Shows the layer's last screen in the window, scaled to the output's size as it is at this moment.
+// The volume overlay's glyphs, 5 x 7, a row a byte (bit 4 the left column): digits, '%' and "muted".
+struct Glyph {
+    char c;
+    uint8_t rows[7];
+};
+constexpr Glyph GLYPHS[] = {
+    {'0', {14, 17, 19, 21, 25, 17, 14}}, {'1', {4, 12, 4, 4, 4, 4, 14}},  {'2', {14, 17, 1, 2, 4, 8, 31}},
+    {'3', {31, 2, 4, 2, 1, 17, 14}},     {'4', {2, 6, 10, 18, 31, 2, 2}}, {'5', {31, 16, 30, 1, 1, 17, 14}},
+    {'6', {6, 8, 16, 30, 17, 17, 14}},   {'7', {31, 1, 2, 4, 8, 8, 8}},   {'8', {14, 17, 17, 14, 17, 17, 14}},
+    {'9', {14, 17, 17, 15, 1, 2, 12}},   {'%', {24, 25, 2, 4, 8, 19, 3}}, {'m', {0, 0, 26, 21, 21, 17, 17}},
+    {'u', {0, 0, 17, 17, 17, 19, 13}},   {'t', {8, 8, 28, 8, 8, 9, 6}},   {'e', {0, 0, 14, 17, 31, 16, 14}},
+    {'d', {1, 1, 13, 19, 17, 17, 15}},
+};
+
+void drawtext(const char *text, int x, int y, int u) {
+    for (; *text; text++, x += 6 * u)
+        for (const Glyph &g : GLYPHS)
+            if (g.c == *text)
+                for (int r = 0; r < 7; r++)
+                    for (int c = 0; c < 5; c++)
+                        if (g.rows[r] & (16 >> c)) {
+                            const SDL_Rect px{x + c * u, y + r * u, u, u};
+                            SDL_RenderFillRect(ps.renderer, &px);
+                        }
+}
+
+// The viewer's level over the picture, as media players show it: a panel near the bottom of the picture
+// with the level in per cent (or "muted") and a bar of its 64 steps. Drawn on the scaled output only, so
+// the show's screens, screenshots and captures never hold it.
+void drawoverlay(const SDL_Rect &picture, const VolumeOverlay &v) {
+    const int u = std::max(1, picture.w / 320); // one pixel of the panel's own 5 x 7 lettering
+    const int w = 106 * u, h = 13 * u;
+    const int x = picture.x + (picture.w - w) / 2, y = picture.y + picture.h - h - 8 * u;
+    SDL_SetRenderDrawBlendMode(ps.renderer, SDL_BLENDMODE_BLEND);
+    SDL_SetRenderDrawColor(ps.renderer, 0, 0, 0, 176);
+    const SDL_Rect panel{x, y, w, h};
+    SDL_RenderFillRect(ps.renderer, &panel);
+    SDL_SetRenderDrawBlendMode(ps.renderer, SDL_BLENDMODE_NONE);
+    const Uint8 ink = v.muted ? 128 : 255;
+    SDL_SetRenderDrawColor(ps.renderer, ink, ink, ink, 255);
+    char text[8];
+    if (v.muted)
+        std::snprintf(text, sizeof text, "muted");
+    else
+        std::snprintf(text, sizeof text, "%4d%%", volume_percent(v.level));
+    drawtext(text, x + 3 * u, y + 3 * u, u);
+    // The bar: a frame of 66 x 7, filled one unit per level.
+    const SDL_Rect frame{x + 37 * u, y + 3 * u, 66 * u, 7 * u};
+    for (int t = 0; t < u; t++) { // the frame as thick as the lettering
+        const SDL_Rect inner{frame.x + t, frame.y + t, frame.w - 2 * t, frame.h - 2 * t};
+        SDL_RenderDrawRect(ps.renderer, &inner);
+    }
+    const SDL_Rect fill{frame.x + u, frame.y + u, v.level * u, 5 * u};
+    if (v.level > 0) SDL_RenderFillRect(ps.renderer, &fill);
+}
+
+// Shows the layer's last screen in the window, scaled to the output's size as it is at this moment, with
+// the volume overlay while it lasts.
 void drawwindow() {
     if (!ps.renderer || ps.last.empty()) return;
     if (!ps.texture || ps.texw != ps.lastw || ps.texh != ps.lasth) {
@@ -105,6 +165,10 @@ void drawwindow() {
     SDL_SetRenderDrawColor(ps.renderer, 0, 0, 0, 255);
     SDL_RenderClear(ps.renderer);
     SDL_RenderCopy(ps.renderer, ps.texture, nullptr, &dst);
+    VolumeOverlay v;
+    ps.overlaydrawn = volume_overlay(GetTickCount(), &v);
+    if (ps.overlaydrawn) drawoverlay(dst, v);
+    ps.overlaychanged = false;
     SDL_RenderPresent(ps.renderer);
 }
 
@@ -154,14 +218,17 @@ bool layerkey(SDL_Keycode k, Uint16 mod, bool repeat) {
     case SDLK_MINUS:
     case SDLK_KP_MINUS:
         volume_step(-VOLUME_STEP);
+        ps.overlaychanged = true;
         return true;
     case SDLK_PLUS:
     case SDLK_EQUALS: // plus without shift on most layouts
     case SDLK_KP_PLUS:
         volume_step(VOLUME_STEP);
+        ps.overlaychanged = true;
         return true;
     case SDLK_m:
         if (!repeat) volume_togglemute();
+        ps.overlaychanged = true;
         return true;
     default:
         return false;
@@ -255,6 +322,7 @@ bool platform_init(const PlatformOptions &o) {
     ps.start = SDL_GetPerformanceCounter();
     ps.started = true;
     audio_setviewer(o.volume < 0 ? VOLUME_NORMAL : o.volume, o.mute);
+    volume_hideoverlay();
     if (!o.keys.empty() && !loadscript(o.keys)) return false;
     if (!o.capture.empty() && !capture_start(o.capture)) return false;
     return true;
@@ -401,12 +469,16 @@ void IdleMessage() {
         return;
     }
     if (!ps.started) return;
-    // Nothing changes on screen while the show waits for a key: sleep until the window system has
-    // something to say or the next scripted key is due, and show nothing meanwhile.
+    // Nothing of the show changes on screen while it waits for a key: sleep until the window system has
+    // something to say or the next scripted key is due. Only the volume overlay comes and goes meanwhile.
+    VolumeOverlay v;
+    const bool overlay = volume_overlay(GetTickCount(), &v);
+    if (!windowgone() && (ps.overlaychanged || overlay != ps.overlaydrawn)) drawwindow();
     int wait = 1000;
     if (const long next = nextscriptkey(); next >= 0) {
         const long due = next - long(GetTickCount());
         wait = int(std::clamp(due, 0L, long(wait)));
     }
+    if (overlay) wait = int(std::clamp(long(int32_t(v.until - GetTickCount())), 0L, long(wait)));
     SDL_WaitEventTimeout(nullptr, wait);
 }

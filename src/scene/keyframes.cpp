@@ -2,11 +2,13 @@
 // tension/continuity spline, once at load.
 #include "scene/loader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 long NumOfFrames;
+long D3SFrameWrites;
 camera *campositions;
 
 namespace {
@@ -32,6 +34,14 @@ void putpos(long f, int which, float x, float y, float z) {
 
 void putroll(long f, unsigned char r) {
     if (f >= 0 && f < tablesize()) campositions[f].roll = r;
+}
+
+// Counts frames about to be laid out against what one file may ask for.
+void layout(long frames) {
+    D3SFrameWrites += frames;
+    if (D3SFrameWrites > D3SMAXFRAMEWRITES)
+        d3sbad("the key tracks lay out more than %ld camera frames in all (tables of %ld frames)",
+               D3SMAXFRAMEWRITES, NumOfFrames);
 }
 
 // Checks that a track can be laid into the frame table: frames that start at 0 or later and never go back.
@@ -99,6 +109,7 @@ void ReadNumberOfFramesChunk(long *p, long parentend) {
     if (last - first > D3SMAXFRAMES)
         d3sbad("the frame segment has %ld frames (at most %ld)", last - first, D3SMAXFRAMES);
     NumOfFrames = last - first;
+    layout(NumOfFrames + 10);
     campositions = static_cast<camera *>(d3sblock(sizeof(camera) * (NumOfFrames + 10)));
     // Frames start from the last camera of the mesh section; a scene without one starts from a zero camera.
     if (numcams > 0)
@@ -187,6 +198,7 @@ void ReadPoskeys(long *p, long parentend, int which) {
     const long start = *p;
     const long end = d3schunkend(start, parentend);
     const std::vector<key> keys = readtrack(start, end, 3, false);
+    if (which != 2 && !keys.empty()) layout(tablesize());
     CalcPosTrack(keys.data(), static_cast<int>(keys.size()), which);
     *p = end;
 }
@@ -195,6 +207,7 @@ void ReadRollkeys(long *p, long parentend) {
     const long start = *p;
     const long end = d3schunkend(start, parentend);
     const std::vector<key> keys = readtrack(start, end, 1, true);
+    if (!keys.empty()) layout(tablesize());
     CalcRollTrack(keys.data(), static_cast<int>(keys.size()));
     *p = end;
 }
@@ -262,11 +275,41 @@ float upwardstep(long d) {
 
 // Whether the rounded-up steps stay below 1.0 for exactly d steps. They do for every d below some 5,000;
 // beyond that the rounding adds up and 1.0 is reached a step or more early.
+//
+// The answer must not cost a step per frame: a key far beyond the table would make loading take as long
+// as its maker likes. Within one binade of u every rounded-up sum adds the same amount (u is a multiple
+// of the binade's ulp, so the step rounds up to a whole number of ulps), so a run of sums that stay in the
+// binade is one multiplication; only the sums that cross into the next binade are taken one by one. All
+// sums below are exact as doubles for d up to 2^24 + 4 (step and u span at most 48 bits).
 bool upwardstepsfit(float step, long d) {
-    float u = 0.0f;
-    for (long j = 1; j < d; j++) {
-        u = roundedup(static_cast<double>(u) + static_cast<double>(step));
-        if (u >= 1.0f) return false;
+    // Past 2^24 + 4 the steps are below the ulp of [0.5, 1): from 0.5, reached by step 0.5 d + 1 at the
+    // latest, every step adds one ulp, and 2^23 more reach 1.0 before step d.
+    if (d > (1L << 24) + 4) return false;
+    const double s = step;
+    double u = 0.0;
+    long j = 1; // the next step to take; steps 1 .. d - 1 must stay below 1.0
+    while (j < d) {
+        if (u > 0.0) {
+            int e;
+            std::frexp(u, &e);
+            const double top = std::ldexp(1.0, e);       // the binade's end
+            const double ulp = std::ldexp(1.0, e - 24);  // a float's ulp in the binade
+            const double add = ulp * std::ceil(s / ulp); // what each sum in it adds
+            if (u + s < top) {
+                // Sums from u + k add for k = 0 .. n - 1 stay below top.
+                long n = static_cast<long>((top - s - u) / add);
+                while (n > 0 && u + static_cast<double>(n - 1) * add + s >= top) n--;
+                while (u + static_cast<double>(n) * add + s < top) n++;
+                n = std::min(n, d - j);
+                u += static_cast<double>(n) * add;
+                j += n;
+                if (u >= 1.0) return false;
+                continue;
+            }
+        }
+        u = roundedup(u + s);
+        j++;
+        if (u >= 1.0) return false;
     }
     return true;
 }

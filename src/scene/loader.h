@@ -12,6 +12,10 @@ constexpr int D3SMAXMATERIALS = 120;
 constexpr int D3SMAXCAMS = 15;
 constexpr int D3SMAXLIGHTS = 15; // entry 0 is never written: 14 lights per file
 constexpr long D3SMAXFRAMES = 1L << 20;
+// Camera frames the key tracks of one file may lay out in all: every track lays out the whole table, so a
+// file of many tracks over a long table could keep the loader busy for minutes. 32 tracks over the longest
+// table, about a tenth of a second; the show's scenes lay out a few thousand.
+constexpr long D3SMAXFRAMEWRITES = 1L << 25;
 constexpr int D3STEXTUREBYTES = 262144;
 
 extern const unsigned char *D3SFile;
@@ -28,6 +32,7 @@ extern int numcams;
 extern spot lights[D3SMAXLIGHTS];
 extern int numlights;
 extern long NumOfFrames;
+extern long D3SFrameWrites; // camera frames laid out so far in this load
 extern camera *campositions;
 extern d3point *transmat[50];
 extern float (*rotmat[50])[4][4];

@@ -102,6 +102,7 @@ world *read3dsimage(const unsigned char *data, size_t size, const char *name, st
     numcams = 0;
     numlights = 1;
     NumMaterials = 0;
+    D3SFrameWrites = 0;
     D3SFile = data;
     D3SFileSize = static_cast<long>(size);
     D3SObjects = static_cast<object *>(std::calloc(D3SMAXOBJECTS, sizeof(object)));

@@ -27,6 +27,12 @@ int nomessage() {
     return 0;
 }
 
+int nomessages() {
+    while (nomessage() == 0) {
+    }
+    return QUIT ? 0 : 1;
+}
+
 float updateframecount(float speed) {
     int sum = 0;
     for (int k = 0; k < 8; k++) sum += T2[k] - T1[k];

@@ -28,6 +28,9 @@ extern HWND hWnd;        // the one window
 
 // Removes at most one message; 1 when the queue was empty. WM_QUIT sets QUIT and is not dispatched.
 int nomessage();
+// Handles every waiting message; 1 when the queue is empty and QUIT is not set. The intro and the exit
+// pump with it, so that keys pressed meanwhile cost them no frame and leave their pace to the music's.
+int nomessages();
 // Frames that one pass of a timed loop advances: mean render time of the ring x 0.001 x speed.
 float updateframecount(float speed);
 // The two halves of a measured frame in a timed loop.

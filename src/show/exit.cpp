@@ -34,7 +34,7 @@ void runexit() {
     // 1: fly out
     if (f > 200.0f) {
         do {
-            if (nomessage() == 1 && !QUIT) {
+            if (nomessages()) {
                 framestart();
                 flyframe(1, f, -1);
                 frameend();
@@ -46,7 +46,7 @@ void runexit() {
     // 2: to white while still flying back
     fadelevel l{0.0f};
     while (l.level() < 250) {
-        if (nomessage() == 1 && !QUIT) {
+        if (nomessages()) {
             framestart();
             flyframe(2, f, l.level());
             frameend();
@@ -58,7 +58,7 @@ void runexit() {
     // 3: the eye out of the white
     fadelevel e{255.0f};
     do {
-        if (nomessage() == 1 && !QUIT) {
+        if (nomessages()) {
             framestart();
             if (onsequencepass) onsequencepass({3, -1, e.level()});
             std::memcpy(virscr, eyepic, LOWRESBYTES);
@@ -74,7 +74,7 @@ void runexit() {
     float t = 0.0f;
     int v = 40;
     do {
-        if (nomessage() == 1 && !QUIT) {
+        if (nomessages()) {
             if (v <= 0) v = 0;
             if (onsequencepass) onsequencepass({4, -1, v});
             setmusicvolume(v);

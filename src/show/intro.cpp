@@ -1,6 +1,6 @@
 // The opening: the intro scene with two logos fading in and out, a fade to white, and the menu scene
 // coming out of the white until its camera stands at the menu's rest view. Ten timed segments; each
-// pass pumps one message, draws only when the queue was empty, and always advances.
+// pass handles the waiting messages, draws unless the show is ending, and always advances.
 #include <algorithm>
 #include <cstring>
 
@@ -19,7 +19,7 @@ enum class overlay { none, logo, white };
 // lay the menu background afterwards when asked. The caller advances.
 void pass(int segment, world *w, float pos, overlay ov, const unsigned char *logo, int level,
           bool menubackground) {
-    if (nomessage() != 1 || QUIT) return;
+    if (!nomessages()) return;
     framestart();
     // A stall can push a position far; the camera table ends where the scene does.
     const int camframe = clampcamframe(w, static_cast<long>(pos));

@@ -107,6 +107,11 @@ TEST(BmpReaderDeathTest, MissingFileAndOtherKindsStopTheProgram) {
     const std::string os2 = writebmp("os2.bmp", 2, 2, rgb, -1, 24, 12);
     EXPECT_EXIT(readbmp32(os2.c_str(), 0, 0, dest.data(), dest.size()), ::testing::ExitedWithCode(1),
                 "header");
+    // There but unreadable (a folder: permissions do not stop root): the file and the reason.
+    const std::string folder = os2.substr(0, os2.rfind('/')) + "/folder.bmp";
+    fs::create_directories(folder);
+    EXPECT_EXIT(readbmp32(folder.c_str(), 0, 0, dest.data(), dest.size()), ::testing::ExitedWithCode(1),
+                "folder.bmp: Is a directory\n$");
 }
 
 TEST(BmpReaderDeathTest, MissingFileSaysSoOnStandardOutput) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <vector>
 
 #include "image/image.h"
 #include "imagetestutil.h"
@@ -72,4 +74,17 @@ TEST(JpegReaderDeathTest, NotAJpegEndsWithTheLibrarysMessageAndStatus255) {
     std::vector<unsigned char> dest(64);
     EXPECT_EXIT(readjpg(path.c_str(), dest.data(), dest.size()), ::testing::ExitedWithCode(255),
                 "Not a JPEG file: starts with 0x47 0x49");
+}
+
+// A picture that is there but cannot be read (a folder: permissions do not stop root) stays black, as a
+// missing one does, with a line that says why.
+TEST(JpegReader, APictureThatCannotBeReadSaysWhyAndStaysBlack) {
+    const std::string folder = testdir() + "/folder.jpg";
+    std::filesystem::create_directories(folder);
+    Guarded dest(16, 0x33);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(readjpg(folder.c_str(), dest.data(), dest.size()), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("folder.jpg: Is a directory\n"), std::string::npos) << said;
+    for (int i = 0; i < 16; i++) EXPECT_EQ(dest.data()[i], 0x33);
 }

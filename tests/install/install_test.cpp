@@ -41,6 +41,14 @@ void expectinstalled(const std::string &prefix) {
         if (page.size() > 2) {
             EXPECT_EQ(page.substr(0, 2), "\x1f\x8b") << p << ".6.gz is not gzip";
         }
+        // The show's own pages say what --help has no room for.
+        if (std::string(p) != "showcase" && std::string(p) != "showcase-fs") continue;
+        const std::string logs = scratch(std::string(p) + "-page");
+        const Outcome man = run("zcat '" + prefix + "/share/man/man6/" + p + ".6.gz'", logs, logs);
+        for (const char *section :
+             {".SH KEYS", ".SH \"FULL SCREEN\"", ".SH FILES", ".SH ENVIRONMENT", ".SH \"EXIT STATUS\""})
+            EXPECT_NE(man.out.find(section), std::string::npos) << p << ": " << section;
+        EXPECT_NE(man.out.find("Alt+Enter"), std::string::npos) << p;
     }
     for (const char *d : {"showcase-fs.desktop", "showcase.desktop"})
         EXPECT_TRUE(fs::exists(prefix + "/share/applications/" + d)) << d;

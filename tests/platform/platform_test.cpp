@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "display/display.h"
+#include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 
@@ -166,7 +168,9 @@ TEST_F(Platform, TermAndInterruptSignalsCloseTheWindow) {
 
 TEST_F(Platform, ScriptedKeysArriveOnTheVirtualClock) {
     const std::string dir = scratch();
-    std::ofstream(dir + "/k.keys") << "# a comment\n0.1 Right\n\n0.05 Up x2   # two ticks apart\n0.2 Close\n";
+    std::ofstream(dir + "/k.keys") << "# a comment\n0.1 Right\n\n0.05 Up x2   # two ticks apart\n"
+                                      "0.15 Down x5184000   # held for a day, not laid out in memory\n"
+                                      "0.2 Close\n";
     PlatformOptions o;
     o.keys = dir + "/k.keys";
     start(o);
@@ -176,9 +180,41 @@ TEST_F(Platform, ScriptedKeysArriveOnTheVirtualClock) {
             order.push_back(m.message == WM_KEYDOWN ? unsigned(m.wParam) : m.message);
         IdleMessage(); // one tick of the screen
     }
-    const std::vector<unsigned> want = {VK_UP, VK_UP, VK_RIGHT, WM_DESTROY};
+    // Down one tick apart until the close, which goes before the press due with it.
+    const std::vector<unsigned> want = {VK_UP, VK_UP, VK_RIGHT, VK_DOWN, VK_DOWN, VK_DOWN, WM_DESTROY};
     EXPECT_EQ(order, want);
     EXPECT_EQ(GetTickCount(), 20u * 1000 / 60);
+}
+
+// A script that makes no sense is refused with one line naming the file, the line and the fault.
+TEST_F(Platform, KeyScriptFaultsNameTheLine) {
+    const std::string path = scratch() + "/k.keys";
+    const struct {
+        const char *line, *says;
+    } cases[] = {
+        {"10 Enter x0", "the repeat count 'x0' is not from 1"},
+        {"10 Enter x2000000000", "the repeat count 'x2000000000' is not from 1 to 5184000"},
+        {"10 Enter x99999999999999999999999", "is not from 1"},
+        {"10 Enter x-3", "expected a repeat count 'xN' after the key, not 'x-3'"},
+        {"10 Enter xten", "not 'xten'"},
+        {"10 Enter x5z", "not 'x5z'"},
+        {"10 Enter 5", "not '5'"},
+        {"10 Enter x5 x6", "unexpected 'x6' after the repeat count"},
+        {"10 Bogus", "unknown key 'Bogus'"},
+        {"-1 Enter", "expected a time in seconds and a key name"},
+        {"Enter", "expected a time in seconds and a key name"},
+        {"86401 Enter", "a time past a day"},
+    };
+    for (const auto &c : cases) {
+        std::ofstream(path) << "0 Right\n" << c.line << "\n";
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(loadscript(path)) << c.line;
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.rfind(path + ":2: ", 0), 0u) << err;
+        EXPECT_NE(err.find(c.says), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(nextscriptkey(), -1) << c.line; // nothing of a refused script is kept
+    }
 }
 
 TEST(Paths, ShowNamesFindFilesWhateverTheirCase) {

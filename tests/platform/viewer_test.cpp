@@ -70,6 +70,15 @@ TEST(ViewerKeys, VolumeKeysStepTheLevelMuteAndNeverReachTheShow) {
     drain();
     EXPECT_FALSE(audio_muted());
     EXPECT_EQ(audio_viewerlevel(), 32);
+    // The window shows the level for 1.5 s of the show's clock after the last change.
+    VolumeOverlay v{};
+    ASSERT_TRUE(volume_overlay(GetTickCount(), &v));
+    EXPECT_EQ(v.level, 32);
+    EXPECT_FALSE(v.muted);
+    for (int tick = 0; tick < 89; tick++) IdleMessage();
+    EXPECT_TRUE(volume_overlay(GetTickCount()));
+    for (int tick = 0; tick < 2; tick++) IdleMessage();
+    EXPECT_FALSE(volume_overlay(GetTickCount()));
     for (int i = 0; i < 30; i++) pushkey(SDLK_PLUS);
     drain();
     EXPECT_EQ(audio_viewerlevel(), VOLUME_FULL);

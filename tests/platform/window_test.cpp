@@ -4,11 +4,15 @@
 
 #include <SDL.h>
 
+#include <filesystem>
+#include <string>
 #include <vector>
 
+#include "common/pngfile.h"
 #include "display/display.h"
 #include "platform/desktop.h"
 #include "platform/platform.h"
+#include "platform/screen.h"
 
 namespace {
 
@@ -29,6 +33,10 @@ class DesktopWindow : public ::testing::Test {
         PlatformOptions o;
         o.window = true;
         o.dummywindow = true;
+        o.screenshotdir = std::filesystem::temp_directory_path() / "showcase-window-test";
+        std::filesystem::remove_all(o.screenshotdir);
+        std::filesystem::create_directories(o.screenshotdir);
+        shots = o.screenshotdir;
         ASSERT_TRUE(platform_init(o));
         window = static_cast<SDL_Window *>(CreateShowWindow("Veltor", 320, 240, recordingproc));
         ASSERT_NE(window, nullptr);
@@ -94,6 +102,24 @@ class DesktopWindow : public ::testing::Test {
         EXPECT_EQ(wrong, 0) << when;
     }
 
+    // Lets the layer look at the window system once, without waiting.
+    void idle() {
+        SDL_Event e{};
+        e.type = SDL_USEREVENT;
+        SDL_PushEvent(&e);
+        IdleMessage();
+        SDL_FlushEvent(SDL_USEREVENT);
+    }
+    void presskey(SDL_Keycode k) {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.keysym.sym = k;
+        SDL_PushEvent(&e);
+        pump();
+        pump(); // SDL stops a poll at its sentinel: an event pushed after it comes with the next
+    }
+
+    std::string shots;
     SDL_Window *window = nullptr;
     DirectDraw *dd = nullptr;
     Surface *primary = nullptr, *back = nullptr;
@@ -157,4 +183,57 @@ TEST_F(DesktopWindow, WaitingForAKeyShowsNothingAndWakesForTheWindowSystem) {
     EXPECT_GE(SDL_GetTicks64() - start, 500u);
     EXPECT_EQ(platform_shownframes(), shown);
     pump();
+}
+
+// A volume key shows the level over the picture for a moment, on the window only: the show's screen, and
+// so screenshots and captures, never hold it. Then it goes, also while the show waits for a key.
+TEST_F(DesktopWindow, TheVolumeShowsOverThePictureForAMomentAndNeverInScreenshots) {
+    const long shown = platform_shownframes();
+    const uint32_t pressed = GetTickCount();
+    presskey(SDLK_PLUS);
+    VolumeOverlay v{};
+    ASSERT_TRUE(volume_overlay(GetTickCount(), &v));
+    EXPECT_EQ(v.level, VOLUME_NORMAL + VOLUME_STEP);
+    EXPECT_FALSE(v.muted);
+    EXPECT_LE(v.until - GetTickCount(), 1500u);
+    EXPECT_GE(v.until - pressed, 1500u);
+    idle();
+    std::vector<uint32_t> px;
+    int w = 0, h = 0;
+    ASSERT_TRUE(platform_windowpixels(px, &w, &h));
+    ASSERT_EQ(w, 640);
+    long changed = 0, above = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++)
+            if (px[size_t(y) * w + x] != framepixel(x / 2, y / 2)) {
+                changed++;
+                above += y < h * 3 / 4; // the panel sits low in the picture
+            }
+    EXPECT_GT(changed, 2000);
+    EXPECT_EQ(above, 0);
+
+    presskey(SDLK_F12);
+    const Rgb shot = readpng(shots + "/showcase-0001.png");
+    ASSERT_EQ(shot.width, 320);
+    long differ = 0;
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++) {
+            const unsigned char *p = shot.at(x, y);
+            differ += (uint32_t(p[0]) << 16 | p[1] << 8 | p[2]) != framepixel(x, y);
+        }
+    EXPECT_EQ(differ, 0) << "the screenshot holds the overlay";
+
+    // Nothing else to do: the layer sleeps until the overlay is due to go, and no longer.
+    for (int i = 0; i < 50 && volume_overlay(GetTickCount()); i++) {
+        pump();
+        IdleMessage();
+    }
+    EXPECT_FALSE(volume_overlay(GetTickCount()));
+    EXPECT_LT(GetTickCount() - pressed, 1900u);
+    idle();
+    expectwholeframe(640, 480, 2, "after the overlay");
+    EXPECT_EQ(platform_shownframes(), shown); // the show drew nothing for it
+    presskey(SDLK_m);
+    ASSERT_TRUE(volume_overlay(GetTickCount(), &v));
+    EXPECT_TRUE(v.muted);
 }

@@ -169,6 +169,13 @@ TEST_F(Keyframes, KeysOutsideTheTableAreKeptOutOrRefused) {
                 19.0f, 1e-2f);
     EXPECT_EQ(load(withcamera(10, {pk(500, 5, 0, 0)}, {{{70000}, 90}}))->campositions[9].position.x, 5.0f);
 
+    // Every track lays out the whole table: many tracks over the longest table are refused, not laid out
+    // for minutes.
+    mk3ds::Scene many = camerascene(int(D3SMAXFRAMES));
+    for (int i = 0; i < 40; i++)
+        many.keyframer->cameras.push_back({"Camera01", -1, -1, {pk(0, float(i), 0, 0)}, {}, {}, {}});
+    refused(many, "the key tracks lay out more than 33554432 camera frames in all");
+
     refused(withcamera(10, {pk(5, 0, 0, 0), pk(2, 1, 1, 1)}),
             "test.3ds: key frames go backwards (2 after 5)");
     refused(withcamera(10, {pk(-3, 0, 0, 0)}), "test.3ds: key frame -3 is negative");
