@@ -14,6 +14,7 @@ const options = {
   test: params.has('test'),
   debug: params.has('debug'),
   keys: params.has('keys') ? params.get('keys') : 'tour.keys',
+  hold: Number(params.get('hold')) || 0, // test mode: hold the run after this frame (see showcase.holdat)
   frames: params.get('frames'),
   sums: params.has('sums'),
 }
@@ -54,11 +55,12 @@ const showcase = {
   sound: '', // why the show plays without sound, when it does
   musicvolume: -1,
   // Test mode: the run stops after this many shown frames until release() (touch gestures at exact frames).
-  holdat: 0,
+  holdat: 0, // set from options below
   held: false,
   release: () => {},
   keys: [], // the keys passed to the show, as the show gets them
 }
+showcase.holdat = options.hold
 window.showcase = showcase
 
 function say(text) {
@@ -166,27 +168,20 @@ function fullscreenfortouch() {
     .catch(() => {})
 }
 
-// --- the canvas: the frame scaled by the largest whole multiple that fits, else the largest 4:3 ---
+// --- the canvas: the frame scaled by the largest whole multiple that fits, unless that leaves much of a small
+// screen empty (a phone's 640-pixel picture once over); then, and below one, by the largest 4:3 that fits ---
+const WHOLEENOUGH = 1.25 // a fitting scale this much larger than the whole multiple is taken instead
 function fitcanvas() {
   const ratio = window.devicePixelRatio || 1
   const w = canvas.width
   const h = canvas.height
   const pw = window.innerWidth * ratio
   const ph = window.innerHeight * ratio
-  const k = Math.floor(Math.min(pw / w, ph / h))
-  let dw, dh
-  if (k >= 1) {
-    dw = w * k
-    dh = h * k
-  } else if (pw * 3 <= ph * 4) {
-    dw = pw
-    dh = (pw * 3) / 4
-  } else {
-    dh = ph
-    dw = (ph * 4) / 3
-  }
-  canvas.style.width = `${dw / ratio}px`
-  canvas.style.height = `${dh / ratio}px`
+  const fit = Math.min(pw / w, ph / h)
+  const k = Math.floor(fit)
+  const scale = k >= 1 && fit < k * WHOLEENOUGH ? k : fit
+  canvas.style.width = `${(w * scale) / ratio}px`
+  canvas.style.height = `${(h * scale) / ratio}px`
 }
 window.addEventListener('resize', fitcanvas)
 fitcanvas()
@@ -489,8 +484,16 @@ if (touchdevice) {
 startscreen.addEventListener('click', askstart)
 againbutton.addEventListener('click', watchagain)
 closebutton.addEventListener('click', closeshow)
+// The Back control answers a finger as soon as it lifts (a click may not follow a tap that comes right after
+// a swipe), and a mouse or a key by its click.
+let backbytouch = 0
+backbutton.addEventListener('pointerup', (e) => {
+  if (e.pointerType !== 'touch' || showcase.state !== 'running') return
+  backbytouch = performance.now()
+  presskey(VK.Escape)
+})
 backbutton.addEventListener('click', () => {
-  if (showcase.state === 'running') presskey(VK.Escape)
+  if (showcase.state === 'running' && performance.now() - backbytouch > TAPMS) presskey(VK.Escape)
 })
 window.addEventListener('pagehide', closeshow)
 

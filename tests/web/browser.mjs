@@ -410,21 +410,27 @@ async function touchrun(browser, base, report) {
   await until(page, () => window.showcase && showcase.endings === 1, null, 1200000, 'the key tour to end')
   const keysums = await page.evaluate(() => showcase.framesums)
 
+  // The frame after which each of the script's keys arrives: the show's clock in whole milliseconds reaches
+  // the key's time. The run is held there (the next hold is set before a hold is released, so that the
+  // unpaced run cannot pass it), and the key's gesture is made.
   const lines = tourlines(await readFile(join(webdir, 'tour.keys'), 'utf8'))
-  await page.goto(`${base}?test&sums&nosw&keys=&frames=${frames}`)
-  await until(page, () => window.showcase && showcase.state === 'running', null, 30000, 'the touch tour to start')
+  for (const line of lines) {
+    line.tick = Math.ceil((line.ms * 60) / 1000)
+    while (Math.floor((line.tick * 1000) / 60) < line.ms) line.tick++
+  }
+  const held = lines.filter((l) => l.tick < frames)
+  await page.goto(`${base}?test&sums&nosw&keys=&frames=${frames}&hold=${held.length ? held[0].tick : 0}`)
   const SWIPE = 24
   const STEP = 12
   const points = []
   let pressed = 0
-  for (const line of lines) {
-    // The frame after which the script's key arrives: the show's clock in whole milliseconds reaches it.
-    let tick = Math.ceil((line.ms * 60) / 1000)
-    while (Math.floor((tick * 1000) / 60) < line.ms) tick++
-    if (tick >= frames) break
-    await page.evaluate((tick) => (showcase.holdat = tick), tick)
-    await until(page, () => showcase.held || showcase.endings > 0, null, 600000, `frame ${tick}`)
+  for (let i = 0; i < held.length; i++) {
+    const line = held[i]
+    const tick = line.tick
+    await until(page, () => window.showcase && (showcase.held || showcase.endings > 0), null, 600000, `frame ${tick}`)
     if (!(await page.evaluate(() => showcase.held))) break
+    const at = await page.evaluate(() => showcase.framesums.length)
+    if (at !== tick) report.heldlate = (report.heldlate || []).concat(`${tick}: ${at}`)
     let want = line.times
     if (line.key === 'right') await swipe(w * 0.7, h / 2, w * 0.3, h / 2)
     else if (line.key === 'left') await page.touchscreen.tap(w / 6, h / 2)
@@ -449,8 +455,12 @@ async function touchrun(browser, base, report) {
     if (got !== pressed) report.wrongkeys = (report.wrongkeys || []).concat(`${line.key} at ${tick}: ${got - pressed}`)
     pressed = got
     points.push(tick)
-    await page.evaluate(() => showcase.release())
     if (tick === 3900 && shots) await shot(page, shots, `phone-${w}x${h}-menu`)
+    if (tick === 4200 && shots) await shot(page, shots, `phone-${w}x${h}-picture`)
+    await page.evaluate((next) => {
+      showcase.release()
+      showcase.holdat = next
+    }, i + 1 < held.length ? held[i + 1].tick : 0)
   }
   await until(page, () => showcase.endings === 1, null, 1200000, 'the touch tour to end')
   const touchsums = await page.evaluate(() => showcase.framesums)
@@ -459,6 +469,7 @@ async function touchrun(browser, base, report) {
   report.points = points.length
   report.differ = points.filter((t) => touchsums[t - 1] !== keysums[t - 1])
   report.frames = [keysums.length, touchsums.length]
+  report.firstdiffer = keysums.findIndex((v, i) => v !== touchsums[i]) + 1
   await context.close()
 }
 
