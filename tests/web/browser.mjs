@@ -486,15 +486,18 @@ async function figuresrun(browser, base, report) {
   await page.click('#start')
   await firstframe(page)
   report.clicktofirstframems = await page.evaluate(() => showcase.firstframe - showcase.clicked)
-  let gz = 0
-  for (const f of requested) {
-    try {
-      gz += (await readFile(join(webdir, f + '.gz'))).length
-    } catch {
-      gz += (await readFile(join(webdir, f))).length
+  // What a host that serves the compressed copies sends instead.
+  for (const z of ['gz', 'br']) {
+    let n = 0
+    for (const f of requested) {
+      try {
+        n += (await readFile(join(webdir, `${f}.${z}`))).length
+      } catch {
+        n += (await readFile(join(webdir, f))).length
+      }
     }
+    report[z === 'gz' ? 'downloadgzipped' : 'downloadbrotli'] = n
   }
-  report.downloadgzipped = gz
 }
 
 const MODES = ['show', 'frames', 'speed', 'loudness', 'page', 'touch', 'figures']

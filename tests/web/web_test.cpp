@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -224,6 +225,10 @@ const std::vector<PageCase> &pagecases() {
           {"untouched", ""}}},
     };
     return cases;
+}
+
+void PrintTo(const PageCase &c, std::ostream *os) {
+    *os << c.args;
 }
 
 class Page : public Browser, public ::testing::WithParamInterface<PageCase> {};
