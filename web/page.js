@@ -355,6 +355,7 @@ function loadscript(src) {
 // the start screen (or the end screen of the run before), and waits for the viewer's start just before the
 // music and the intro begin.
 let startrun = null // resolves the waiting program's start
+let lastcomplaint = '' // the program's last line on its error output
 let startwhenready = false // the viewer asked before the program was ready
 async function launch() {
   if (!window[factoryname]) await loadscript(`${program}.js`)
@@ -363,7 +364,10 @@ async function launch() {
     noInitialRun: true,
     // The engine's start-up progress lines are for the desktop's terminal; here only with ?debug.
     print: (text) => options.debug && console.log(text),
-    printErr: (text) => console.warn(text),
+    printErr: (text) => {
+      lastcomplaint = text
+      console.warn(text)
+    },
     onAbort: (what) => reporterror(new Error(`the program stopped (${what})`)),
   })
   const args = ['--data', '/data']
@@ -372,14 +376,19 @@ async function launch() {
     if (options.keys) {
       const script = await fetch(options.keys)
       if (!script.ok) throw new Error(`cannot load the key script ${options.keys} (${script.status})`)
-      run.FS.writeFile('/keys.txt', new Uint8Array(await script.arrayBuffer()))
-      args.push('--keys', '/keys.txt')
+      // Under its own name, which the program's complaints about it then give.
+      const name = '/keys/' + (options.keys.split('/').pop().replace(/[?#].*/, '') || 'keys')
+      run.FS.mkdir('/keys')
+      run.FS.writeFile(name, new Uint8Array(await script.arrayBuffer()))
+      args.push('--keys', name)
     }
     if (options.frames !== null) args.push('--frames', options.frames)
     if (options.sums) args.push('--capture', 'framesums')
   }
   showcase.called = performance.now()
-  run.callMain(args)
+  // A program that stops before its first wait returns at once: its complaint is the page's message.
+  const code = run.callMain(args)
+  if (code && showcase.state === 'loading') throw new Error(lastcomplaint || `the program ended (${code})`)
 }
 
 // Called by the program when it is ready to play: the music and the intro follow as soon as this resolves.
@@ -451,6 +460,11 @@ window.addEventListener('unhandledrejection', (e) => {
 })
 
 function ended() {
+  // A program that ends before it was ready to play could not set up: say why rather than start it again.
+  if (showcase.state === 'loading') {
+    reporterror(new Error(lastcomplaint || 'the program ended while setting up'))
+    return
+  }
   showcase.state = 'ended'
   showcase.endings++
   closebutton.hidden = true
@@ -492,8 +506,10 @@ backbutton.addEventListener('pointerup', (e) => {
   backbytouch = performance.now()
   presskey(VK.Escape)
 })
-backbutton.addEventListener('click', () => {
+backbutton.addEventListener('click', (e) => {
   if (showcase.state === 'running' && performance.now() - backbytouch > TAPMS) presskey(VK.Escape)
+  // A keyboard's Enter goes to the show again, not to this button, unless the keyboard chose the button.
+  if (e.detail > 0) backbutton.blur()
 })
 window.addEventListener('pagehide', closeshow)
 

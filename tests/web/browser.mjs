@@ -278,6 +278,18 @@ const SCENARIOS = {
     report.notice = notice
   },
 
+  // A program that cannot set up (here: a key script it cannot read) ends on its own complaint, not on
+  // "loading…".
+  async broken(browser, base, report) {
+    extra['/broken.keys'] = 'now Enter\n'
+    const page = await newpage(browser, report)
+    await page.goto(`${base}?test&nosw&keys=broken.keys`)
+    await until(page, () => window.showcase && showcase.state === 'failed', null, 30000, 'the failure')
+    report.startshown = await visible(page, '#start')
+    report.status = await text(page, '#status')
+    report.saysthefile = /The show cannot start: .*broken\.keys/.test(report.status)
+  },
+
   // Opened from the disk: the page's own words say it must be served, and how.
   async file(browser, base, report) {
     const page = await newpage(browser, report)
@@ -352,6 +364,7 @@ function newpage(browser, report, options = { viewport: { width: 1280, height: 9
   return browser.newPage(options).then((page) => {
     page.on('console', (m) => {
       if (m.type() === 'error') report.errors.push(m.text())
+      else report.console = (report.console || []).concat(m.text())
     })
     page.on('pageerror', (e) => report.errors.push(String(e)))
     return page

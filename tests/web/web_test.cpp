@@ -174,8 +174,12 @@ struct PageCase {
 
 const std::vector<PageCase> &pagecases() {
     static const std::vector<PageCase> cases = {
-        // A click while the data still loads: "starting…", then the show with its sound.
-        {"EarlyClick", "page early", false, {{"saidstarting", "true"}, {"audiostate", "running"}}},
+        // A click while the data still loads: "starting…", then the show with its sound, and nothing of the
+        // program's start-up lines in the console.
+        {"EarlyClick",
+         "page early",
+         false,
+         {{"saidstarting", "true"}, {"audiostate", "running"}, {"console", ""}}},
         // Plain http from another address: no audio worklet; the show plays and says why there is no sound.
         {"InsecureOrigin",
          "page insecure",
@@ -185,6 +189,7 @@ const std::vector<PageCase> &pagecases() {
           {"noticebeforestart", "true"},
           {"noticeshown", "true"},
           {"noticesayshow", "true"}}},
+        {"SetUpFails", "page broken", true, {{"startshown", "true"}, {"saysthefile", "true"}}},
         // From the disk the browser blocks the script; the page's own words remain.
         {"OpenedFromDisk",
          "page file",
