@@ -68,15 +68,22 @@ test-fuzz: deps
 	@if [ -x scripts/fuzz-3ds ]; then scripts/fuzz-3ds; fi
 	@scripts/fuzz-images
 
-# The browser build: the data tree from the desktop build, the programs compiled by emscripten.
+# The browser build: the data tree and the poster from the desktop build, the programs compiled by emscripten,
+# and the folder to publish, $(WEB_BUILD)/site; one line a stage.
 web: configure
-	@cmake --build $(BUILD) --target data -j$(JOBS)
-	@NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B $(WEB_BUILD) -DSHOWCASE_DATA_DIR=$(CURDIR)/$(BUILD)/data >/dev/null
-	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j$(JOBS)
+	@$(CONFIGURE_IF_NEEDED)
+	@scripts/stage "building the data tree and the desktop program in $(BUILD)" \
+		cmake --build $(BUILD) -j$(JOBS) --target data showcase-fs
+	@scripts/stage "configuring $(WEB_BUILD)" env NODE_PATH=/usr/share/nodejs \
+		emcmake cmake -S web -B $(WEB_BUILD) -DSHOWCASE_DATA_DIR=$(CURDIR)/$(BUILD)/data \
+		-DSHOWCASE_DESKTOP_BUILD=$(CURDIR)/$(BUILD)
+	@scripts/stage "compiling the browser build and writing the site" env NODE_PATH=/usr/share/nodejs \
+		cmake --build $(WEB_BUILD) -j$(JOBS)
+	@echo "The site is $(WEB_BUILD)/site/ (publish that folder as it is); make serve shows it here."
 
 serve: web
 	@echo "The show is at http://127.0.0.1:$(PORT)/ (fixed mode: http://127.0.0.1:$(PORT)/?mode=fixed); Ctrl+C stops it"
-	@cd $(WEB_BUILD) && python3 -m http.server $(PORT) --bind 127.0.0.1
+	@cd $(WEB_BUILD)/site && python3 -m http.server $(PORT) --bind 127.0.0.1
 
 capture: build
 	@scripts/capture $(BUILD) $(PROGRAM)

@@ -31,7 +31,9 @@ EM_JS(void, page_draw, (const unsigned char *rgba, int width, int height),
 // an auto-repeat.
 EM_JS(int, page_takekey, (), { return Module.page.takekey(); });
 EM_JS(void, page_showcursor, (int show), { Module.page.showcursor(show != 0); });
-EM_JS(void, page_framesum, (unsigned sum), { Module.page.framesum(sum >>> 0); });
+// Test mode: hands the page a shown frame's checksum; the page answers 1 when it wants the event loop now
+// (a test holding the run at this frame).
+EM_JS(int, page_framesum, (unsigned sum), { return Module.page.framesum(sum >>> 0); });
 EM_JS(void, page_ended, (), { Module.page.ended(); });
 
 namespace {
@@ -110,9 +112,9 @@ void gatherevents() {
 
 // A virtual-clock run keeps the page alive: every few dozen milliseconds it shows where it is and lets the
 // browser run.
-void virtualyield() {
+void virtualyield(bool asked) {
     const double now = page_now();
-    if (now - ws.lastyield < 30.0) return;
+    if (now - ws.lastyield < 30.0 && !asked) return;
     drawcanvas();
     page_yield();
     ws.lastyield = page_now();
@@ -122,8 +124,8 @@ void virtualyield() {
 void showtick(const uint32_t *pixels, int width, int height) {
     if (ws.virtualclock) {
         ws.virtualticks++;
-        page_framesum(platformoptions.capture.empty() ? 0 : framesum(pixels, width, height));
-        virtualyield();
+        virtualyield(page_framesum(platformoptions.capture.empty() ? 0 : framesum(pixels, width, height)) !=
+                     0);
     } else {
         long tick = currenttick();
         if (tick <= ws.lastshowntick) {

@@ -1,15 +1,21 @@
-// The browser build in headless Chromium: the page as a viewer meets it, and in the test mode the frames of
-// the tour's first two minutes are, checksum for checksum, the frames the desktop program captures.
+// The browser build in headless Chromium: the page as a viewer meets it (from a click, a key, a phone,
+// another host, the disk, offline), the published folder, and in the test mode the frames of the tour's first
+// two minutes, checksum for checksum the frames the desktop program captures.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/pngfile.h"
@@ -23,6 +29,11 @@ std::string webdir() {
     return env && *env ? env : std::string(SHOWCASE_SOURCE_DIR) + "/build-web";
 }
 
+// The folder 'make web' writes for publishing.
+std::string sitedir() {
+    return webdir() + "/site";
+}
+
 struct Report {
     int status = -1;
     std::string json;
@@ -31,7 +42,7 @@ struct Report {
 // Runs the driver; its last line is the JSON report.
 Report drive(const std::string &args) {
     const std::string cmd =
-        "node " + std::string(SHOWCASE_SOURCE_DIR) + "/tests/web/browser.mjs '" + webdir() + "' " + args;
+        "node " + std::string(SHOWCASE_SOURCE_DIR) + "/tests/web/browser.mjs '" + sitedir() + "' " + args;
     Report r;
     std::FILE *p = ::popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -104,17 +115,19 @@ uint32_t framesum(const Rgb &f) {
 class Browser : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(fs::exists(webdir() + "/index.html"))
+        ASSERT_TRUE(fs::exists(sitedir() + "/index.html"))
             << "no browser build in " << webdir() << ": run 'make web' first";
     }
-    Report run(const std::string &args) {
+    Report run(const std::string &args, bool errorsexpected = false) {
         Report r = drive(args);
         if (r.status == 77) {
             skipped = true;
             return r;
         }
         EXPECT_EQ(r.status, 0) << r.json;
-        EXPECT_EQ(field(r.json, "errors"), "[]") << "console errors: " << r.json;
+        if (!errorsexpected) {
+            EXPECT_EQ(field(r.json, "errors"), "[]") << "console errors: " << r.json;
+        }
         return r;
     }
     bool skipped = false;
@@ -148,6 +161,131 @@ TEST_F(Browser, AViewerStartsTheShowTurnsTheMenuOpensAPictureAndClosesIt) {
     EXPECT_EQ(field(j, "startsagain"), "true");
     std::printf("click to first frame %.0f ms, first load %.1f MB\n", start, number(j, "download") / 1e6);
 }
+
+namespace {
+
+// The page's ways in, each a run of the driver and what its report must say.
+struct PageCase {
+    const char *name;
+    const char *args;
+    bool errorsexpected; // the browser itself reports what it refused
+    std::vector<std::pair<const char *, const char *>> fields;
+};
+
+const std::vector<PageCase> &pagecases() {
+    static const std::vector<PageCase> cases = {
+        // A click while the data still loads: "starting…", then the show with its sound, and nothing of the
+        // program's start-up lines in the console.
+        {"EarlyClick",
+         "page early",
+         false,
+         {{"saidstarting", "true"}, {"audiostate", "running"}, {"console", ""}}},
+        // Plain http from another address: no audio worklet; the show plays and says why there is no sound.
+        {"InsecureOrigin",
+         "page insecure",
+         false,
+         {{"secure", "false"},
+          {"worklet", "false"},
+          {"noticebeforestart", "true"},
+          {"noticeshown", "true"},
+          {"noticesayshow", "true"}}},
+        {"SetUpFails", "page broken", true, {{"startshown", "true"}, {"saysthefile", "true"}}},
+        // From the disk the browser blocks the script; the page's own words remain.
+        {"OpenedFromDisk",
+         "page file",
+         true,
+         {{"loadingshown", "false"}, {"messageshown", "true"}, {"messagesayshow", "true"}}},
+        {"KeyboardOnly",
+         "page keyboard",
+         false,
+         {{"tabreachesclose", "true"},
+          {"enterclosed", "true"},
+          {"againfocused", "true"},
+          {"spacestartsagain", "true"},
+          {"spaceclosed", "true"},
+          {"enterstartsagain", "true"}}},
+        {"UnderASubPath", "page subpath", false, {{"frames", "120"}}},
+        {"OfflineAfterAVisit",
+         "page offline",
+         false,
+         {{"online", "120"}, {"offline", "120"}, {"offlineworker", "true"}}},
+        // A phone both ways round: the tour by touch reaches the key tour's screens at every key.
+        {"PhonePortrait",
+         "touch 390x844",
+         false,
+         {{"touchdevice", "true"},
+          {"starttext", "tap to start"},
+          {"backshown", "true"},
+          {"differ", "[]"},
+          {"wrongkeys", ""},
+          {"untouched", ""}}},
+        {"PhoneLandscape",
+         "touch 844x390",
+         false,
+         {{"touchdevice", "true"},
+          {"starttext", "tap to start"},
+          {"backshown", "true"},
+          {"differ", "[]"},
+          {"wrongkeys", ""},
+          {"untouched", ""}}},
+    };
+    return cases;
+}
+
+void PrintTo(const PageCase &c, std::ostream *os) {
+    *os << c.args;
+}
+
+class Page : public Browser, public ::testing::WithParamInterface<PageCase> {};
+
+// The site's files as the report lists them: "a","b",...
+std::vector<std::string> strings(const std::string &list) {
+    std::vector<std::string> out;
+    for (size_t a = list.find('"'); a != std::string::npos; a = list.find('"', a + 1)) {
+        const size_t b = list.find('"', a + 1);
+        if (b == std::string::npos) break;
+        out.push_back(list.substr(a + 1, b - a - 1));
+        a = b;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_P(Page, ReachesTheShowOrSaysWhy) {
+    const PageCase &c = GetParam();
+    std::string shots;
+    if (const char *dir = std::getenv("SHOWCASE_WEB_SHOTS")) shots = std::string(" --shots '") + dir + "'";
+    const Report r = run(c.args + shots, c.errorsexpected);
+    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
+    for (const auto &[key, want] : c.fields) EXPECT_EQ(field(r.json, key), want) << key << " in " << r.json;
+    if (std::string(c.args) == "page subpath") {
+        // Every file of the published folder is one the page or its offline copy fetched (or a compressed
+        // copy of one), and none names this machine's folders.
+        const std::vector<std::string> asked = strings(field(r.json, "requested"));
+        int files = 0;
+        for (const auto &e : fs::recursive_directory_iterator(sitedir())) {
+            if (!e.is_regular_file()) continue;
+            files++;
+            std::string rel = fs::relative(e.path(), sitedir()).string();
+            for (const char *z : {".gz", ".br"})
+                if (rel.size() > 3 && rel.compare(rel.size() - 3, 3, z) == 0) rel.resize(rel.size() - 3);
+            EXPECT_TRUE(rel == "sw.js" || std::find(asked.begin(), asked.end(), rel) != asked.end())
+                << rel << " is published but the page never fetches it";
+            std::ifstream in(e.path(), std::ios::binary);
+            const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_EQ(bytes.find(SHOWCASE_SOURCE_DIR), std::string::npos)
+                << rel << " names the source folder";
+        }
+        EXPECT_GT(files, 10);
+        EXPECT_TRUE(fs::exists(sitedir() + "/showcase.data.gz"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Browser, Page, ::testing::ValuesIn(pagecases()),
+                         [](const ::testing::TestParamInfo<PageCase> &i) {
+                             return std::string(i.param.name);
+                         });
 
 namespace {
 

@@ -1,0 +1,51 @@
+# Writes the site: only the files the page fetches, beside one another, with relative links only, so that the
+# folder can be published as it is on any static host and under any path. Large files get .gz (and .br where
+# the brotli tool is installed) beside them for hosts that serve those. The service worker carries a hash of
+# the site's files, so a new build replaces a viewer's offline copy.
+#   cmake -DSOURCE=web -DBUILD=build-web -DSITE=build-web/site -DCHIPTUNE=... -DKEYS=tour.keys
+#         -DGZIP=gzip -DBROTLI=brotli|"" -P site.cmake
+file(REMOVE_RECURSE ${SITE})
+file(MAKE_DIRECTORY ${SITE}/chiptune3)
+file(COPY ${SOURCE}/index.html ${SOURCE}/page.js ${SOURCE}/page.css ${KEYS} DESTINATION ${SITE})
+foreach(f showcase.js showcase.wasm showcase-fs.js showcase-fs.wasm showcase.data poster.png)
+  file(COPY ${BUILD}/${f} DESTINATION ${SITE})
+endforeach()
+foreach(size 32 256)
+  file(COPY_FILE ${BUILD}/icons/${size}x${size}/apps/showcase.png ${SITE}/icon-${size}.png)
+endforeach()
+foreach(f chiptune3.js chiptune3.worklet.js libopenmpt.worklet.js LICENSE)
+  file(COPY ${CHIPTUNE}/${f} DESTINATION ${SITE}/chiptune3)
+endforeach()
+
+# The offline copy: every file but the worker itself; the folder's own address stands for index.html.
+file(GLOB_RECURSE files RELATIVE ${SITE} ${SITE}/*)
+list(SORT files)
+set(hashes "")
+set(list "'./'")
+foreach(f ${files})
+  file(SHA256 ${SITE}/${f} h)
+  string(APPEND hashes "${h} ${f}\n")
+  string(APPEND list ", '${f}'")
+endforeach()
+string(SHA256 version "${hashes}")
+string(SUBSTRING ${version} 0 16 version)
+file(READ ${SOURCE}/sw.js worker)
+string(REPLACE "@VERSION@" "${version}" worker "${worker}")
+string(REPLACE "@FILES@" "[${list}]" worker "${worker}")
+file(WRITE ${SITE}/sw.js "${worker}")
+
+foreach(f ${files})
+  file(SIZE ${SITE}/${f} size)
+  if(size GREATER 20000 AND f MATCHES "\\.(js|wasm|data)$")
+    execute_process(COMMAND ${GZIP} -9 -n -k -f ${SITE}/${f} RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "gzip failed on ${SITE}/${f}")
+    endif()
+    if(BROTLI)
+      execute_process(COMMAND ${BROTLI} -q 11 -k -f ${SITE}/${f} RESULT_VARIABLE failed)
+      if(failed)
+        message(FATAL_ERROR "brotli failed on ${SITE}/${f}")
+      endif()
+    endif()
+  endif()
+endforeach()
