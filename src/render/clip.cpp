@@ -198,15 +198,16 @@ renderframe makerenderframe(int scale) {
     const int h = scale / 2;
     f.xsize = hx + float(h + 1 - scale);
     f.ysize = hy + float(h);
-    // The side planes pass through the eye and the frame's edges: left l, right r, top t and bottom b as
-    // view-space offsets at the distance proj. Each normal is the cross product of two corner
-    // directions; at scale 1 the frame is symmetric (l = -r, b = -t).
+    // The view volume is the one of the 320 x 240 frame at every scale: its side planes pass through the
+    // eye and the edges of that frame, N times as far from the line of sight in pixels. So the larger
+    // frame clips where the smaller one does; what moving the centre puts beyond an edge is cut off by the
+    // rasterisers, and the edges the drawing rules leave undrawn at 320 x 240 (the top row, the last
+    // column) stay undrawn, N times as wide.
     const float p = f.proj;
-    const float l = -f.xsize, r = float(f.width) - f.xsize, t = f.ysize, b = f.ysize - float(f.height);
-    f.boven = sideplane(0.0f, p * (r - l), t * (l - r));
-    f.rechts = sideplane(p * (t - b), 0.0f, r * (b - t));
-    f.onder = sideplane(0.0f, p * (l - r), b * (r - l));
-    f.links = sideplane(p * (b - t), 0.0f, l * (t - b));
+    f.boven = sideplane(0.0f, 2.0f * hx * p, -2.0f * hx * hy);
+    f.rechts = sideplane(2.0f * hy * p, 0.0f, -2.0f * hx * hy);
+    f.onder = sideplane(0.0f, -2.0f * hx * p, -2.0f * hx * hy);
+    f.links = sideplane(-2.0f * hy * p, 0.0f, -2.0f * hx * hy);
     f.voor = {0.0f, 0.0f, -1.0f, 0.005f};
     f.achter = {0.0f, 0.0f, 1.0f, -60000.0f};
     return f;
