@@ -1,6 +1,8 @@
 // The renderer's speed: the rasterisers in nanoseconds per pixel against a bare affine 16.16 texel loop
 // over the same spans (the floor for any texture mapper), a whole frame of about 2,000 textured
 // triangles, and the normals of a 20,000-face mesh. Compare the s_per_pixel counters within one run.
+// The rasterisers, the floor and the frame run at scales 1, 4 and 8 (the argument): the same triangle
+// and the same view in a 320N x 240N frame.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -20,7 +22,8 @@ std::vector<uint32_t> texture() {
 }
 
 const std::vector<uint32_t> tex = texture();
-std::vector<uint32_t> screenbuf(320 * 240, 0x404040u);
+// Large enough for the largest frame.
+std::vector<uint32_t> screenbuf(size_t(320 * MAXSCALE) * size_t(240 * MAXSCALE), 0x404040u);
 
 // A large triangle with perspective (w from 0.2 to 1), mapped over 2 x 2 texture tiles.
 struct bigtriangle {
@@ -28,26 +31,31 @@ struct bigtriangle {
     std::vector<std::pair<int, int>> spans; // (row, first x, count) as drawn
     std::vector<int> starts;
     long pixels = 0;
-    explicit bigtriangle(bool gouraud) {
+    renderframe frame;
+    bigtriangle(bool gouraud, int scale) : frame(makerenderframe(scale)) {
         rec.texture = const_cast<uint32_t *>(tex.data());
+        const float n = float(frame.scale);
         if (gouraud) {
-            gtd3point p[3] = {{5, 3, 1.0f, 0, 0, 20, 40, 60},
-                              {316, 60, 0.5f, 511, 90, 200, 30, 100},
-                              {40, 237, 0.2f, 60, 511, 90, 250, 10}};
+            gtd3point p[3] = {{5 * n, 3 * n, 1.0f, 0, 0, 20, 40, 60},
+                              {316 * n, 60 * n, 0.5f, 511, 90, 200, 30, 100},
+                              {40 * n, 237 * n, 0.2f, 60, 511, 90, 250, 10}};
             calcgtmapdeltas(p, &rec);
         } else {
-            td3point p[3] = {{5, 3, 1.0f, 0, 0}, {316, 60, 0.5f, 511, 90}, {40, 237, 0.2f, 60, 511}};
+            td3point p[3] = {{5 * n, 3 * n, 1.0f, 0, 0},
+                             {316 * n, 60 * n, 0.5f, 511, 90},
+                             {40 * n, 237 * n, 0.2f, 60, 511}};
             calctmapdeltas(p, &rec);
         }
         // Measure its spans by drawing it once over black with a texture of no zero texels.
-        std::vector<uint32_t> white(65536, 1), probe(320 * 240, 0);
+        const int W = frame.width, H = frame.height;
+        std::vector<uint32_t> white(65536, 1), probe(size_t(W) * size_t(H), 0);
         textmapclip t = rec;
         t.texture = white.data();
-        plottmaptri(&t, reinterpret_cast<unsigned char *>(probe.data()));
-        for (int r = 0; r < 240; r++) {
+        plottmaptri(&t, reinterpret_cast<unsigned char *>(probe.data()), frame);
+        for (int r = 0; r < H; r++) {
             int first = -1, n = 0;
-            for (int x = 0; x < 320; x++)
-                if (probe[size_t(r) * 320 + size_t(x)]) {
+            for (int x = 0; x < W; x++)
+                if (probe[size_t(r) * size_t(W) + size_t(x)]) {
                     if (first < 0) first = x;
                     n++;
                 }
@@ -61,11 +69,11 @@ struct bigtriangle {
 };
 
 void draw(benchmark::State &state, drawfunc fn, bool gouraud) {
-    const bigtriangle big(gouraud);
+    const bigtriangle big(gouraud, int(state.range(0)));
     unsigned char *screen = reinterpret_cast<unsigned char *>(screenbuf.data());
     for (auto _ : state) {
         textmapclip t = big.rec;
-        fn(&t, screen);
+        fn(&t, screen, big.frame);
         benchmark::ClobberMemory();
     }
     state.counters["s_per_pixel"] = benchmark::Counter(
@@ -74,11 +82,12 @@ void draw(benchmark::State &state, drawfunc fn, bool gouraud) {
 
 // The floor: per span one start, then only adds, shifts and one texel read per pixel.
 void BM_AffineTexelLoop(benchmark::State &state) {
-    const bigtriangle big(false);
+    const bigtriangle big(false, int(state.range(0)));
     const uint32_t *t = tex.data();
     for (auto _ : state) {
         for (size_t s = 0; s < big.spans.size(); s++) {
-            uint32_t *dst = screenbuf.data() + size_t(big.spans[s].first) * 320 + size_t(big.starts[s]);
+            uint32_t *dst = screenbuf.data() + size_t(big.spans[s].first) * size_t(big.frame.width) +
+                            size_t(big.starts[s]);
             uint32_t u = uint32_t(s) << 18, v = uint32_t(s) << 17;
             const uint32_t du = 0x13456, dv = 0x5432;
             const int n = big.spans[s].second;
@@ -181,22 +190,23 @@ void framescene(scene &s) {
 void BM_FrameOf2000Triangles(benchmark::State &state) {
     scene s;
     framescene(s);
+    const renderframe f = makerenderframe(int(state.range(0)));
     unsigned char *screen = reinterpret_cast<unsigned char *>(screenbuf.data());
     // Rows and pixels of one frame, counted by drawing its records with a texture of no zero texels.
     whichtri = whichindex = 0;
-    processworldcamera(s.w, screen, 0);
+    processworldcamera(s.w, screen, 0, f);
     long rows = 0, pixels = 0;
-    std::vector<uint32_t> ones(65536, 1), probe(320 * 240);
+    std::vector<uint32_t> ones(65536, 1), probe(size_t(f.width) * size_t(f.height));
     for (int k = 0; k < whichindex; k++) {
         rows += std::max(0, sortedtri[k]->lastrow - sortedtri[k]->currow);
         textmapclip t = *sortedtri[k];
         t.texture = ones.data();
         std::fill(probe.begin(), probe.end(), 0u);
-        plottmaptri(&t, reinterpret_cast<unsigned char *>(probe.data()));
+        plottmaptri(&t, reinterpret_cast<unsigned char *>(probe.data()), f);
         for (uint32_t p : probe) pixels += p;
     }
     for (auto _ : state) {
-        facesortprocess(&s.w, screen, 0);
+        facesortprocess(&s.w, screen, 0, f);
         benchmark::ClobberMemory();
     }
     state.counters["triangles"] = whichindex;
@@ -235,12 +245,18 @@ void BM_InitNormals20000Faces(benchmark::State &state) {
 } // namespace
 
 // Medians of several repetitions: the machine is shared, single runs wander.
-BENCHMARK(BM_AffineTexelLoop)->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_plottmaptri)->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_plottranstmaptri)->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_plotgtmaptri)->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_plotgtmaptriplain)->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_FrameOf2000Triangles)->Repetitions(9)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AffineTexelLoop)->Arg(1)->Arg(4)->Arg(8)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_plottmaptri)->Arg(1)->Arg(4)->Arg(8)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_plottranstmaptri)->Arg(1)->Arg(4)->Arg(8)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_plotgtmaptri)->Arg(1)->Arg(4)->Arg(8)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_plotgtmaptriplain)->Arg(1)->Arg(4)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FrameOf2000Triangles)
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(8)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FramePassAndSortOnly)->Repetitions(9)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InitNormals20000Faces)
     ->Repetitions(5)

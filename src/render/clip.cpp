@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "display/display.h"
 #include "render/rounding.h"
 #include "render/tribuffer.h"
 
@@ -12,6 +11,8 @@ float proj;
 plane voor, boven, onder, links, rechts;
 plane achter = {0.0f, 0.0f, 1.0f, -60000.0f};
 int d3outnumverts;
+renderframe frame320 = {1,  320, 240, 1280, 0.0f, 160.0f, 120.0f, {}, {0.0f, 0.0f, 1.0f, -60000.0f},
+                        {}, {},  {},  {}};
 
 namespace {
 
@@ -62,10 +63,10 @@ template <class P> int clipagainst(const P in[], P out[], int n, const plane &p)
     return count > 0;
 }
 
-template <class P> inline void project(P &v) {
+template <class P> inline void project(P &v, const renderframe &f) {
     const float w = 1.0f / v.z;
-    v.x = v.x * proj * w + xsize;
-    v.y = ysize - v.y * proj * w;
+    v.x = v.x * f.proj * w + f.xsize;
+    v.y = f.ysize - v.y * f.proj * w;
     v.z = w;
 }
 
@@ -86,8 +87,9 @@ template <class P> void queuetriangle(P v[3], float z0, float z1, float z2, cons
     if (setup(v, t)) sortedtri[whichindex++] = t;
 }
 
-template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Clip clip) {
-    const plane *planes[6] = {&voor, &achter, &boven, &onder, &links, &rechts};
+template <class P, class Clip>
+void clippoly(P tri[3], const polyinfo &info, Clip clip, const renderframe &f) {
+    const plane *planes[6] = {&f.voor, &f.achter, &f.boven, &f.onder, &f.links, &f.rechts};
     // A face inside every plane passes each clip unchanged but for a rotation of its vertices by one;
     // six rotations of three vertices bring it back to its own order, so it skips the clips.
     // The test runs on the three vertices side by side, with the sign bits gathered over all planes.
@@ -98,7 +100,8 @@ template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Cli
     if (signs[0] < 0 && signs[1] < 0 && signs[2] < 0) {
         // Projection of the three vertices side by side, lane by lane the same arithmetic as project.
         const v4 w = 1.0f / vz;
-        const v4 sx = vx * proj * w + xsize, sy = ysize - vy * proj * w;
+        const float proj = f.proj;
+        const v4 sx = vx * proj * w + f.xsize, sy = f.ysize - vy * proj * w;
         P v[3] = {tri[0], tri[1], tri[2]};
         for (int k = 0; k < 3; k++) {
             v[k].x = sx[k];
@@ -126,7 +129,7 @@ template <class P, class Clip> void clippoly(P tri[3], const polyinfo &info, Cli
     if (n < 3) return;
     for (int k = 0; k < n; k++) {
         z[k] = src[k].z;
-        project(src[k]);
+        project(src[k], f);
     }
 
     int tris[CLIPVERTS][3];
@@ -176,16 +179,49 @@ int cutears(int n, int tris[][3]) {
     }
 }
 
+renderframe makerenderframe(int scale) {
+    scale = scale < 1 ? 1 : scale > MAXSCALE ? MAXSCALE : scale;
+    renderframe f{};
+    f.scale = scale;
+    f.width = 320 * scale;
+    f.height = 240 * scale;
+    f.pitch = long(f.width) * 4;
+    const float hx = float(f.width) * 0.5f;
+    const float hy = float(f.height) * 0.5f;
+    // A 53-degree horizontal field of view.
+    f.proj = hx / std::tan(0.4625122547149658f);
+    // A pixel (x, r) shows the point (x + 1, r) of the frame: its row is drawn when the triangle's top lies
+    // at or above r, its column when the left edge lies left of x + 1 and the right edge at or beyond it.
+    // At scale N the centre is moved by whole pixels so that the pixel at the middle of each N x N block
+    // shows the point its scale-1 pixel shows: the larger frame is the same picture, not one shifted by
+    // part of a pixel.
+    const int h = scale / 2;
+    f.xsize = hx + float(h + 1 - scale);
+    f.ysize = hy + float(h);
+    // The view volume is the one of the 320 x 240 frame at every scale: its side planes pass through the
+    // eye and the edges of that frame, N times as far from the line of sight in pixels. So the larger
+    // frame clips where the smaller one does; what moving the centre puts beyond an edge is cut off by the
+    // rasterisers, and the edges the drawing rules leave undrawn at 320 x 240 (the top row, the last
+    // column) stay undrawn, N times as wide.
+    const float p = f.proj;
+    f.boven = sideplane(0.0f, 2.0f * hx * p, -2.0f * hx * hy);
+    f.rechts = sideplane(2.0f * hy * p, 0.0f, -2.0f * hx * hy);
+    f.onder = sideplane(0.0f, -2.0f * hx * p, -2.0f * hx * hy);
+    f.links = sideplane(-2.0f * hy * p, 0.0f, -2.0f * hx * hy);
+    f.voor = {0.0f, 0.0f, -1.0f, 0.005f};
+    f.achter = {0.0f, 0.0f, 1.0f, -60000.0f};
+    return f;
+}
+
 void initplanes() {
     std::printf("Initing planes\n");
-    const float hx = float(vesax) * 0.5f;
-    const float hy = float(vesay) * 0.5f;
-    proj = hx / std::tan(0.4625122547149658f);
-    boven = sideplane(0.0f, 2.0f * hx * proj, -2.0f * hx * hy);
-    rechts = sideplane(2.0f * hy * proj, 0.0f, -2.0f * hx * hy);
-    onder = sideplane(0.0f, -2.0f * hx * proj, -2.0f * hx * hy);
-    links = sideplane(-2.0f * hy * proj, 0.0f, -2.0f * hx * hy);
-    voor = {0.0f, 0.0f, -1.0f, 0.005f};
+    frame320 = makerenderframe(1);
+    proj = frame320.proj;
+    boven = frame320.boven;
+    rechts = frame320.rechts;
+    onder = frame320.onder;
+    links = frame320.links;
+    voor = frame320.voor;
 }
 
 int td3clip(const td3point in[], td3point out[], int n, plane p) {
@@ -195,11 +231,11 @@ int gtd3clip(const gtd3point in[], gtd3point out[], int n, plane p) {
     return clipagainst(in, out, n, p);
 }
 
-void cliptmappoly(td3point tri[3], polyinfo info) {
-    clippoly(tri, info, td3clip);
+void cliptmappoly(td3point tri[3], polyinfo info, const renderframe &f) {
+    clippoly(tri, info, td3clip, f);
 }
-void clipgtmappoly(gtd3point tri[3], polyinfo info) {
-    clippoly(tri, info, gtd3clip);
+void clipgtmappoly(gtd3point tri[3], polyinfo info, const renderframe &f) {
+    clippoly(tri, info, gtd3clip, f);
 }
 
 void checkwrapping(const object *o, int face, td3point tri[3]) {

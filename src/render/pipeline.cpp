@@ -92,7 +92,7 @@ long backfacecull(object *o, unsigned f) {
     return facestheeye(o->destpoints[o->faces[f].index[0]], o->destpoints[2 * o->numverts + int(f)]) ? 1 : 0;
 }
 
-void backfaceprocessobject(object *o, material *materials) {
+void backfaceprocessobject(object *o, material *materials, const renderframe &frame) {
     const int V = o->numverts;
     const d3point *dp = o->destpoints;
     const d3point *facenormals = dp + 2 * V;
@@ -131,7 +131,7 @@ void backfaceprocessobject(object *o, material *materials) {
                                    I * THESPOT.colour.y,
                                    I * THESPOT.colour.z};
             }
-            clipgtmappoly(tri, polyinfo{s, fc.texture, plotgtmaptri});
+            clipgtmappoly(tri, polyinfo{s, fc.texture, plotgtmaptri}, frame);
             continue;
         }
 
@@ -171,7 +171,7 @@ void backfaceprocessobject(object *o, material *materials) {
             const d3point &p = dp[i[k]];
             tri[k] = td3point{p.x, p.y, p.z, u[k], v[k]};
         }
-        cliptmappoly(tri, polyinfo{s, fc.texture, draw});
+        cliptmappoly(tri, polyinfo{s, fc.texture, draw}, frame);
     }
 }
 
@@ -193,7 +193,7 @@ void setspotfromworld(const world &w) {
     THESPOT.colour = d3point{SPOTGREY, SPOTGREY, SPOTGREY, 0.0f};
 }
 
-static void renderpass(world &w, int frame, int yrot, bool turn) {
+static void renderpass(world &w, int frame, int yrot, bool turn, const renderframe &f) {
     if (!w.campositions || w.numframes <= 0) return;
     // Frame numbers beyond the scene's camera path use its nearest end.
     if (frame < 0) frame = 0;
@@ -207,25 +207,25 @@ static void renderpass(world &w, int frame, int yrot, bool turn) {
         addcameratomatrix(o.matrix);
         muldestcoordswithrotmat(&o, o.matrix);
     }
-    for (int k = 0; k < w.numobjects; k++) backfaceprocessobject(&w.objects[k], w.materials);
+    for (int k = 0; k < w.numobjects; k++) backfaceprocessobject(&w.objects[k], w.materials, f);
 }
 
-void processworldcamera(world w, unsigned char *, int frame) {
-    renderpass(w, frame, 0, false);
+void processworldcamera(world w, unsigned char *, int frame, const renderframe &f) {
+    renderpass(w, frame, 0, false, f);
 }
 
-void facesortprocess(world *w, unsigned char *screen, int frame) {
+void facesortprocess(world *w, unsigned char *screen, int frame, const renderframe &f) {
     whichtri = 0;
     whichindex = 0;
-    processworldcamera(*w, screen, frame);
+    renderpass(*w, frame, 0, false, f);
     qsorttribuffer(0, whichindex - 1);
-    drawtribuffer(screen);
+    drawtribuffer(screen, f);
 }
 
-void facesortprocessyrot(world *w, unsigned char *screen, int frame, int yrot) {
+void facesortprocessyrot(world *w, unsigned char *screen, int frame, int yrot, const renderframe &f) {
     whichtri = 0;
     whichindex = 0;
-    renderpass(*w, frame, yrot, true);
+    renderpass(*w, frame, yrot, true, f);
     qsorttribuffer(0, whichindex - 1);
-    drawtribuffer(screen);
+    drawtribuffer(screen, f);
 }

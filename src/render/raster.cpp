@@ -2,14 +2,12 @@
 // edges and fills every span in runs of 16 pixels: one division per run for perspective, then 16.16
 // texel steps inside the run. They differ only in the pixel written.
 //
-// Clipping normally keeps a triangle inside the 320 x 240 area, but rounding at the side planes and
-// garbage coordinates can reach a pixel or more beyond it. So rows are limited to 0..239 once per
-// triangle and each run is cut to columns 0..319 once per run; pixels outside are stepped over, never
-// written.
+// Clipping normally keeps a triangle inside the frame, but rounding at the side planes and garbage
+// coordinates can reach a pixel or more beyond it. So rows are limited to the frame's once per triangle
+// and each run is cut to its columns once per run; pixels outside are stepped over, never written.
 #include <algorithm>
 #include <cstring>
 
-#include "display/display.h"
 #include "render/rounding.h"
 #include "render/tribuffer.h"
 
@@ -50,6 +48,7 @@ struct colourwords {
 
 template <pixelop O> struct rowstate {
     const uint32_t *tex;
+    int width; // of the frame: runs are cut to columns 0 .. width - 1
     colourwords col;
 };
 
@@ -216,15 +215,15 @@ template <pixelop O>
     v = V;
 }
 
-// One run of count pixels starting at column x, cut to columns 0..319.
+// One run of count pixels starting at column x, cut to the frame's columns.
 template <pixelop O>
 [[gnu::always_inline]] inline void run(uint32_t *row, int x, int count, uint32_t &u, uint32_t &v, int32_t du,
                                        int32_t dv, rowstate<O> &s) {
-    if (x >= 0 && x + count <= RENDERWIDTH) {
+    if (x >= 0 && x + count <= s.width) {
         drawpixels<O>(row + x, count, u, v, du, dv, s);
         return;
     }
-    const int from = std::max(x, 0), to = std::min(x + count, RENDERWIDTH);
+    const int from = std::max(x, 0), to = std::min(x + count, s.width);
     if (from >= to) {
         u += uint32_t(du) * uint32_t(count);
         v += uint32_t(dv) * uint32_t(count);
@@ -366,9 +365,9 @@ template <pixelop O>
         k++;
         remaining -= 16;
         x += 16;
-        if (x >= RENDERWIDTH) break; // the rest of the span lies right of the area
+        if (x >= s.width) break; // the rest of the span lies right of the area
     }
-    if (remaining > 0 && x < RENDERWIDTH) {
+    if (remaining > 0 && x < s.width) {
         const float invn = RECIPROCALS[remaining];
         const float u2 = q[2], v2 = q[3];
         const int32_t du = ceil32((u2 - u) * invn * 65536.0f);
@@ -384,17 +383,19 @@ struct edgevalues {
     float C[3];
 };
 
-template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
+template <pixelop O> void plot(textmapclip *t, unsigned char *screen, const renderframe &f) {
     constexpr bool G = O == pixelop::gouraud || O == pixelop::gouraudplain;
-    const long pitch = G ? 1280 : vesaxx4;
+    const long pitch = f.pitch;
+    const int width = f.width;
     const int32_t last = t->lastrow;
-    const int end = std::min(last, RENDERHEIGHT);
+    const int end = std::min(last, f.height);
     int row = t->currow;
     t->currow = last;
     if (row >= end) return;
 
     rowstate<O> s;
     s.tex = t->texture;
+    s.width = width;
     if constexpr (G) {
         for (int j = 0; j < 4; j++) s.col.d[j] = uint16_t(t->dcoldx[j]);
         s.col.w[3] = 0; // the fourth word only reaches the pixel's unused top byte
@@ -497,8 +498,8 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
 
         const int xl = cur.xl, xr = cur.xr, n = xr - xl;
         if (n <= 0) continue;
-        const bool inside = unsigned(xl) <= unsigned(RENDERWIDTH - n);
-        if (!inside && (xr <= 0 || xl >= RENDERWIDTH)) continue;
+        const bool inside = unsigned(xl) <= unsigned(width - n);
+        if (!inside && (xr <= 0 || xl >= width)) continue;
         uint32_t *line = reinterpret_cast<uint32_t *>(rowaddr);
         const v4 q = cur.q;
         if constexpr (G) {
@@ -543,23 +544,23 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen) {
 
 } // namespace
 
-void plottmaptri(textmapclip *t, unsigned char *screen) {
-    plot<pixelop::tmap>(t, screen);
+void plottmaptri(textmapclip *t, unsigned char *screen, const renderframe &f) {
+    plot<pixelop::tmap>(t, screen, f);
 }
-void plottranstmaptri(textmapclip *t, unsigned char *screen) {
-    plot<pixelop::trans>(t, screen);
+void plottranstmaptri(textmapclip *t, unsigned char *screen, const renderframe &f) {
+    plot<pixelop::trans>(t, screen, f);
 }
 
-void plotgtmaptri(textmapclip *t, unsigned char *screen) {
+void plotgtmaptri(textmapclip *t, unsigned char *screen, const renderframe &f) {
 #if SHOWCASE_SSE2
-    plot<pixelop::gouraud>(t, screen);
+    plot<pixelop::gouraud>(t, screen, f);
 #else
-    plot<pixelop::gouraudplain>(t, screen);
+    plot<pixelop::gouraudplain>(t, screen, f);
 #endif
 }
 
-void plotgtmaptriplain(textmapclip *t, unsigned char *screen) {
-    plot<pixelop::gouraudplain>(t, screen);
+void plotgtmaptriplain(textmapclip *t, unsigned char *screen, const renderframe &f) {
+    plot<pixelop::gouraudplain>(t, screen, f);
 }
 
 uint32_t transpixel(uint32_t texel, uint32_t dest) {

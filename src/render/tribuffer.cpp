@@ -78,9 +78,9 @@ void qsorttribuffer(int left, int right) {
     sortkeyed(sortkeys, sortedtri, left, right);
 }
 
-void drawtribuffer(unsigned char *screen) {
+void drawtribuffer(unsigned char *screen, const renderframe &f) {
     for (int i = 0; i < whichindex; i++) {
         curtri = sortedtri[i];
-        curtri->draw(curtri, screen);
+        curtri->draw(curtri, screen, f);
     }
 }

@@ -17,7 +17,8 @@ struct gtd3point {
     float x, y, z, u, v, c0, c1, c2;
 };
 
-using drawfunc = void (*)(textmapclip *, unsigned char *);
+// A rasteriser: draws a record into the frame at screen, never outside it.
+using drawfunc = void (*)(textmapclip *, unsigned char *, const renderframe &);
 
 // One set-up triangle: vertex fields in the set-up's order (0 top, 1 right, 2 left), edge fields for the
 // edges 0 (vertex 0 to 1), 1 (1 to 2) and 2 (2 to 0).
@@ -45,10 +46,6 @@ struct textmapclip {
     int16_t dcoldx[4];    // Gouraud only: per-pixel colour steps x 128
 };
 
-struct plane {
-    float a, b, c, d;
-};
-
 struct polyinfo {
     int flags;
     uint32_t *texture;
@@ -73,8 +70,8 @@ int td3clip(const td3point in[], td3point out[], int n, plane p);
 int gtd3clip(const gtd3point in[], gtd3point out[], int n, plane p);
 // Cuts a convex polygon of n vertices (at most CLIPVERTS) into n - 2 triangles of vertex indices.
 int cutears(int n, int tris[][3]);
-void cliptmappoly(td3point tri[3], polyinfo info);
-void clipgtmappoly(gtd3point tri[3], polyinfo info);
+void cliptmappoly(td3point tri[3], polyinfo info, const renderframe &f = frame320);
+void clipgtmappoly(gtd3point tri[3], polyinfo info, const renderframe &f = frame320);
 // The seam correction on a face's three texture coordinates, by its wrap flags (8: u, 16: v): where
 // the coordinates on an axis span more than 0.8, those below 0.5 move up by the span rounded upwards.
 inline void wrapaxis(float c[3]) {
@@ -100,14 +97,12 @@ void checkgwrapping(const object *o, int face, gtd3point tri[3]);
 textmapclip *calctmapdeltas(td3point p[3], textmapclip *t);
 textmapclip *calcgtmapdeltas(gtd3point p[3], textmapclip *t);
 
-// --- rasterisers: draw into a 320 x 240 area with rows of 1280 bytes, never outside it ---
-constexpr int RENDERWIDTH = 320;
-constexpr int RENDERHEIGHT = 240;
-void plottmaptri(textmapclip *t, unsigned char *screen);
-void plottranstmaptri(textmapclip *t, unsigned char *screen);
-void plotgtmaptri(textmapclip *t, unsigned char *screen);
+// --- rasterisers: draw into the frame's width x height pixels with its row pitch, never outside it ---
+void plottmaptri(textmapclip *t, unsigned char *screen, const renderframe &f = frame320);
+void plottranstmaptri(textmapclip *t, unsigned char *screen, const renderframe &f = frame320);
+void plotgtmaptri(textmapclip *t, unsigned char *screen, const renderframe &f = frame320);
 // The Gouraud rasteriser without packed instructions; gives the same bytes as plotgtmaptri.
-void plotgtmaptriplain(textmapclip *t, unsigned char *screen);
+void plotgtmaptriplain(textmapclip *t, unsigned char *screen, const renderframe &f = frame320);
 
 // The packed pixel operations, one 32-bit pixel at a time (the rasterisers inline their own copies).
 uint32_t transpixel(uint32_t texel, uint32_t dest);

@@ -21,7 +21,7 @@ static void cameraat(const world &w, int frame) {
     setspotfromworld(w);
 }
 
-void processworldcamerayrottobox(world w, unsigned char *screen, int yrot, int frame) {
+void processworldcamerayrottobox(world w, unsigned char *screen, int yrot, int frame, const renderframe &f) {
     (void)screen;
     if (!w.campositions) return;
     cameraat(w, frame);
@@ -32,29 +32,29 @@ void processworldcamerayrottobox(world w, unsigned char *screen, int yrot, int f
         addcameratomatrix(o.matrix);
         muldestcoordswithrotmat(&o, o.matrix);
     }
-    for (int i = 0; i < w.numobjects; i++) backfaceprocessobject(&w.objects[i], w.materials);
+    for (int i = 0; i < w.numobjects; i++) backfaceprocessobject(&w.objects[i], w.materials, f);
 }
 
-void processworldcamerayrot(world w, unsigned char *screen, int yrot) {
-    processworldcamerayrottobox(w, screen, yrot, w.numframes - 100);
+void processworldcamerayrot(world w, unsigned char *screen, int yrot, const renderframe &f) {
+    processworldcamerayrottobox(w, screen, yrot, w.numframes - 100, f);
 }
 
-static void processdoor(world &w, int index, float shift) {
+static void processdoor(world &w, int index, float shift, const renderframe &f) {
     if (index < 0 || index >= w.numobjects) return; // a scene without doors has nothing to slide
     object &o = w.objects[index];
     putidentityinmatrix(o.matrix);
     o.matrix[0][3] += shift;
     addcameratomatrix(o.matrix);
     muldestcoordswithrotmat(&o, o.matrix);
-    backfaceprocessobject(&o, w.materials);
+    backfaceprocessobject(&o, w.materials, f);
 }
 
-void shiftopenartmenuprocess(world w, unsigned char *screen, int shift) {
+void shiftopenartmenuprocess(world w, unsigned char *screen, int shift, const renderframe &f) {
     (void)screen;
     if (!w.campositions) return;
     cameraat(w, w.numframes - 1);
-    processdoor(w, objartleft, static_cast<float>(-shift));
-    processdoor(w, objartright, static_cast<float>(shift));
+    processdoor(w, objartleft, static_cast<float>(-shift), f);
+    processdoor(w, objartright, static_cast<float>(shift), f);
 }
 
 static void emptytribuffer() {
@@ -62,31 +62,31 @@ static void emptytribuffer() {
     whichindex = 0;
 }
 
-static void sortanddraw(unsigned char *screen) {
+static void sortanddraw(unsigned char *screen, const renderframe &f) {
     if (whichindex > 0) qsorttribuffer(0, whichindex - 1);
-    drawtribuffer(screen);
+    drawtribuffer(screen, f);
 }
 
-void facesortprocessmenu(world *w, unsigned char *screen, int yrot) {
+void facesortprocessmenu(world *w, unsigned char *screen, int yrot, const renderframe &f) {
     emptytribuffer();
-    processworldcamerayrot(*w, screen, yrot);
-    sortanddraw(screen);
+    processworldcamerayrot(*w, screen, yrot, f);
+    sortanddraw(screen, f);
 }
 
-void facesortprocessmenutobox(world *w, unsigned char *screen, int yrot, int frame) {
+void facesortprocessmenutobox(world *w, unsigned char *screen, int yrot, int frame, const renderframe &f) {
     emptytribuffer();
-    processworldcamerayrottobox(*w, screen, yrot, frame);
-    sortanddraw(screen);
+    processworldcamerayrottobox(*w, screen, yrot, frame, f);
+    sortanddraw(screen, f);
 }
 
-void facesortprocessexit(world *w, unsigned char *screen, int yrot, int frame) {
-    facesortprocessmenutobox(w, screen, yrot, frame);
+void facesortprocessexit(world *w, unsigned char *screen, int yrot, int frame, const renderframe &f) {
+    facesortprocessmenutobox(w, screen, yrot, frame, f);
 }
 
-void shiftopenartmenu(world *w, unsigned char *screen, int shift) {
+void shiftopenartmenu(world *w, unsigned char *screen, int shift, const renderframe &f) {
     emptytribuffer();
-    shiftopenartmenuprocess(*w, screen, shift);
-    sortanddraw(screen);
+    shiftopenartmenuprocess(*w, screen, shift, f);
+    sortanddraw(screen, f);
 }
 
 void boxframe(int frame, const unsigned char *background) {

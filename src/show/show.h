@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "render/render.h"
 #include "scene/scene.h"
 
 struct picture {
@@ -29,13 +30,17 @@ const std::vector<std::string> &showdatafiles();
 void runintro();
 
 // --- menu.cpp ---
-void processworldcamerayrot(world w, unsigned char *screen, int yrot);
-void processworldcamerayrottobox(world w, unsigned char *screen, int yrot, int frame);
-void shiftopenartmenuprocess(world w, unsigned char *screen, int shift);
-void facesortprocessmenu(world *w, unsigned char *screen, int yrot);
-void facesortprocessmenutobox(world *w, unsigned char *screen, int yrot, int frame);
-void facesortprocessexit(world *w, unsigned char *screen, int yrot, int frame);
-void shiftopenartmenu(world *w, unsigned char *screen, int shift);
+// Each draws into screen as the frame f describes (the 320 x 240 frame when none is named).
+void processworldcamerayrot(world w, unsigned char *screen, int yrot, const renderframe &f = frame320);
+void processworldcamerayrottobox(world w, unsigned char *screen, int yrot, int frame,
+                                 const renderframe &f = frame320);
+void shiftopenartmenuprocess(world w, unsigned char *screen, int shift, const renderframe &f = frame320);
+void facesortprocessmenu(world *w, unsigned char *screen, int yrot, const renderframe &f = frame320);
+void facesortprocessmenutobox(world *w, unsigned char *screen, int yrot, int frame,
+                              const renderframe &f = frame320);
+void facesortprocessexit(world *w, unsigned char *screen, int yrot, int frame,
+                         const renderframe &f = frame320);
+void shiftopenartmenu(world *w, unsigned char *screen, int shift, const renderframe &f = frame320);
 void movemenuright();
 void movemenuleft();
 void movecamtobox();

@@ -104,3 +104,95 @@ TEST(Seam, WrapsOnlyWithItsFlagBit) {
     EXPECT_FLOAT_EQ(t[0].v, 1.2f);
     EXPECT_FLOAT_EQ(t[1].v, 1.1f);
 }
+
+TEST_F(ClipTest, LargerFramesScaleTheViewAndScaleOneIsTheFrameOfInitplanes) {
+    const renderframe one = makerenderframe(1);
+    EXPECT_EQ(one.proj, proj);
+    EXPECT_EQ(one.pitch, 1280);
+    const plane *got[6] = {&one.boven, &one.rechts, &one.onder, &one.links, &one.voor, &one.achter};
+    const plane *want[6] = {&boven, &rechts, &onder, &links, &voor, &achter};
+    for (int k = 0; k < 6; k++)
+        EXPECT_TRUE(got[k]->a == want[k]->a && got[k]->b == want[k]->b && got[k]->c == want[k]->c &&
+                    got[k]->d == want[k]->d)
+            << k;
+    for (int n = 2; n <= MAXSCALE; n++) {
+        const renderframe f = makerenderframe(n);
+        EXPECT_EQ(f.width, 320 * n);
+        EXPECT_EQ(f.pitch, 1280L * n);
+        EXPECT_NEAR(f.proj, proj * float(n), 1e-3f * float(n));
+        // A point the scale-1 view puts at (x, y) lands at (n x + dx, n y + dy), whole pixels dx, dy,
+        // such that the middle pixel of each n x n block shows what the scale-1 pixel shows.
+        EXPECT_EQ(f.xsize, float(160 * n + n / 2 + 1 - n));
+        EXPECT_EQ(f.ysize, float(120 * n + n / 2));
+        // The view volume is that of the 320 x 240 frame: a point on one of its edges, placed in the
+        // larger frame, lies on the plane of that edge (within rounding).
+        const float z = 10.0f, dx = f.xsize - 160.0f * float(n), dy = f.ysize - 120.0f * float(n);
+        auto at = [&](float sx, float sy) {
+            return td3point{(sx * float(n) + dx - f.xsize) * z / f.proj,
+                            (f.ysize - sy * float(n) - dy) * z / f.proj, z, 0, 0};
+        };
+        const std::pair<const plane *, td3point> edges[4] = {
+            {&f.links, at(0, 33)}, {&f.rechts, at(320, 77)}, {&f.boven, at(91, 0)}, {&f.onder, at(50, 240)}};
+        for (const auto &[p, v] : edges) EXPECT_NEAR(p->a * v.x + p->b * v.y + p->c * v.z, 0.0f, 1e-4f) << n;
+    }
+}
+
+TEST_F(ClipTest, TheLargestTrianglesAtScaleEightFillTheFrameAndWriteNothingOutsideIt) {
+    // Faces far larger than the view, flat and at a steep slant into the distance, with texture
+    // coordinates spanning many tiles: after clipping they reach every edge of the frame, so every edge
+    // slope, texel step and row address is as large as the frame allows.
+    const renderframe f = makerenderframe(MAXSCALE), f1 = makerenderframe(1);
+    const size_t margin = 256 * 1024, area = size_t(f.width) * size_t(f.height);
+    constexpr uint32_t MARK = 0x5A5A5A5Au; // byte 3 of a texel is 0: no texel is the marker
+    std::vector<uint32_t> block(margin + area + margin, MARK), small(320 * 240);
+    unsigned char *screen = reinterpret_cast<unsigned char *>(block.data() + margin);
+    // The slanted ones lie in the planes z = 1 + 1.9 x and z = 1 - 1.99 y, partly behind the eye.
+    auto slant = [](float x, float y, float u, float v) { return vp(x, y, 1.0f + 1.9f * x, u, v); };
+    auto tilt = [](float x, float y, float u, float v) { return vp(x, y, 1.0f - 1.99f * y, u, v); };
+    const td3point faces[][3] = {
+        {vp(-5e4f, -5e4f, 200, 0, 0), vp(5e4f, -5e4f, 200, 30000, 0), vp(0, 9e4f, 200, 0, 30000)},
+        {slant(-1e4f, -1e5f, 0, 0), slant(-1e4f, 1e5f, 30000, 0), slant(50, 0, 0, 30000)},
+        {tilt(-1e5f, 1e4f, -9000, 0), tilt(1e5f, 1e4f, 9000, 7), tilt(0, -50, 0, -9000)}};
+    auto draw = [&](const td3point face[3], drawfunc fn, const renderframe &fr, unsigned char *to) {
+        whichtri = whichindex = 0;
+        if (fn == plotgtmaptri) {
+            gtd3point g[3];
+            for (int k = 0; k < 3; k++)
+                g[k] = {face[k].x, face[k].y, face[k].z, face[k].u, face[k].v, 255, 9, 0};
+            clipgtmappoly(g, polyinfo{256, tex.data(), fn}, fr);
+        } else {
+            td3point t[3] = {face[0], face[1], face[2]};
+            cliptmappoly(t, polyinfo{1, tex.data(), fn}, fr);
+        }
+        EXPECT_GT(whichindex, 0);
+        drawtribuffer(to, fr);
+    };
+    for (size_t n = 0; n < std::size(faces); n++) {
+        for (drawfunc fn : {plottmaptri, plottranstmaptri, plotgtmaptri}) {
+            std::fill(block.begin() + long(margin), block.end() - long(margin), MARK);
+            std::fill(small.begin(), small.end(), MARK);
+            draw(faces[n], fn, f, screen);
+            draw(faces[n], fn, f1, reinterpret_cast<unsigned char *>(small.data()));
+            for (size_t i = 0; i < margin; i++) {
+                ASSERT_EQ(block[i], MARK) << i;
+                ASSERT_EQ(block[block.size() - 1 - i], MARK) << i;
+            }
+            // What is covered is what the 320 x 240 frame covers, eight times larger: the pixel at the
+            // middle of each block agrees but for the pixels along the edges.
+            long drawn = 0, differ = 0;
+            for (int y = 0; y < 240; y++)
+                for (int x = 0; x < 320; x++) {
+                    const bool big =
+                        block[margin + size_t(8 * y + 4) * size_t(f.width) + size_t(8 * x + 4)] != MARK;
+                    drawn += big;
+                    differ += big != (small[size_t(y) * 320 + size_t(x)] != MARK);
+                }
+            EXPECT_LE(differ, 2 * (320 + 240)) << n;
+            // The flat face fills the frame but for the top row and the last column, which the drawing
+            // rules leave at either size.
+            if (n == 0) {
+                EXPECT_EQ(drawn, 239 * 319);
+            }
+        }
+    }
+}

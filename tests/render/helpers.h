@@ -25,7 +25,7 @@ inline bool drawone(td3point a, td3point b, td3point c, const uint32_t *tex, dra
     t.texture = const_cast<uint32_t *>(tex);
     t.draw = draw;
     if (!calctmapdeltas(p, &t)) return false;
-    draw(&t, f.bytes());
+    draw(&t, f.bytes(), frame320);
     return true;
 }
 

@@ -1,5 +1,5 @@
 // Rasterisers: which pixels a triangle covers, the 16-pixel runs, wrap-around, the pixel operations,
-// packed and plain paths giving the same bytes, and no write outside the 320 x 240 area.
+// packed and plain paths giving the same bytes, and no write outside the frame at any scale.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -164,29 +164,36 @@ TEST(Raster, GouraudTrianglesPackedAndPlainGiveTheSameBytes) {
 }
 
 TEST(Raster, NothingIsWrittenOutsideTheAreaWhateverTheCoordinatesAndARecordDrawsOnce) {
-    // The area sits inside a larger block whose margins must stay untouched.
+    // The area sits inside a larger block whose margins must stay untouched: the 320 x 240 frame and the
+    // largest, eight times as wide and high.
     constexpr size_t margin = 64 * 1024;
-    const float bad[] = {NAN, INFINITY, -INFINITY, 1e30f, -1e30f, 1e6f, -1e6f, -0.7f, 320.4f, 239.6f, 160.0f};
-    std::mt19937 rng(5);
-    std::vector<uint32_t> block(margin + 320 * 240 + margin, 0x55555555u);
-    for (int k = 0; k < 3000; k++) {
-        gtd3point g[3];
-        for (auto &v : g)
-            v = {bad[rng() % 11], bad[rng() % 11], 1, float(rng() % 300), float(rng() % 300), 300, 20, -9};
-        for (drawfunc d : {plottmaptri, plottranstmaptri, plotgtmaptri}) {
-            textmapclip t{};
-            td3point p[3];
-            for (int i = 0; i < 3; i++) p[i] = {g[i].x, g[i].y, g[i].z, g[i].u, g[i].v};
-            gtd3point q[3] = {g[0], g[1], g[2]};
-            t.texture = const_cast<uint32_t *>(coords.data());
-            if (!(d == plotgtmaptri ? calcgtmapdeltas(q, &t) : calctmapdeltas(p, &t))) continue;
-            d(&t, reinterpret_cast<unsigned char *>(block.data() + margin));
-            EXPECT_EQ(t.currow, t.lastrow);
+    for (const int scale : {1, MAXSCALE}) {
+        const renderframe fr = makerenderframe(scale);
+        const float n = float(scale);
+        const float bad[] = {NAN,   INFINITY, -INFINITY,  1e30f,      -1e30f,    1e6f,
+                             -1e6f, -0.7f,    320.4f * n, 239.6f * n, 160.0f * n};
+        std::mt19937 rng(5);
+        std::vector<uint32_t> block(margin + size_t(fr.width) * size_t(fr.height) + margin, 0x55555555u);
+        for (int k = 0; k < 3000 / scale; k++) {
+            gtd3point g[3];
+            for (auto &v : g)
+                v = {
+                    bad[rng() % 11], bad[rng() % 11], 1, float(rng() % 300), float(rng() % 300), 300, 20, -9};
+            for (drawfunc d : {plottmaptri, plottranstmaptri, plotgtmaptri}) {
+                textmapclip t{};
+                td3point p[3];
+                for (int i = 0; i < 3; i++) p[i] = {g[i].x, g[i].y, g[i].z, g[i].u, g[i].v};
+                gtd3point q[3] = {g[0], g[1], g[2]};
+                t.texture = const_cast<uint32_t *>(coords.data());
+                if (!(d == plotgtmaptri ? calcgtmapdeltas(q, &t) : calctmapdeltas(p, &t))) continue;
+                d(&t, reinterpret_cast<unsigned char *>(block.data() + margin), fr);
+                EXPECT_EQ(t.currow, t.lastrow);
+            }
         }
-    }
-    for (size_t i = 0; i < margin; i++) {
-        ASSERT_EQ(block[i], 0x55555555u) << i;
-        ASSERT_EQ(block[block.size() - 1 - i], 0x55555555u) << i;
+        for (size_t i = 0; i < margin; i++) {
+            ASSERT_EQ(block[i], 0x55555555u) << i;
+            ASSERT_EQ(block[block.size() - 1 - i], 0x55555555u) << i;
+        }
     }
 
     // Rows rounding together draw nothing; a drawn record draws nothing a second time.

@@ -1,8 +1,8 @@
-// showcase-render SCENE FRAME OUT.png [--yrot N] [--background PICTURE]
+// showcase-render SCENE FRAME OUT.png [--yrot N] [--background PICTURE] [--scale N]
 //
 // Loads a scene as the show does (texture maps from the gfx/maps of its data tree), computes
-// its normals, draws one frame of its camera path into a 320 x 240 frame over black or over a picture,
-// and writes the frame as a PNG.
+// its normals, draws one frame of its camera path into a 320 x 240 frame (or one N times as large) over
+// black or over a picture, and writes the frame as a PNG.
 #include <png.h>
 #include <unistd.h>
 
@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const char *const USAGE =
-    "Usage: showcase-render SCENE FRAME OUT.png [--yrot N] [--background PICTURE]\n"
+    "Usage: showcase-render SCENE FRAME OUT.png [--yrot N] [--background PICTURE] [--scale N]\n"
     "\n"
     "Draws one frame of a .3DS scene with the show's own renderer into a 320 x 240 PNG.\n"
     "\n"
@@ -41,6 +41,8 @@ const char *const USAGE =
     "  --yrot N    turn the scene by N angle units (256 a turn) about the vertical axis,\n"
     "              as the menu turns it\n"
     "  --background PICTURE  a 320 x 240 JPEG or BMP to draw over instead of black\n"
+    "  --scale N   draw the same view N times as wide and high (1 to 8), 320N x 240N;\n"
+    "              a background is enlarged to match, each pixel an N x N block\n"
     "  --help      this text\n"
     "  --version   the program's name and version\n"
     "\n"
@@ -103,7 +105,7 @@ bool picturesize(const std::string &path, int &w, int &h) {
     return ok;
 }
 
-void writepng(const std::string &path, const unsigned char *frame) {
+void writepng(const std::string &path, const unsigned char *frame, const renderframe &rf) {
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f) fail(path + ": cannot create the file (" + std::strerror(errno) + ")");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -113,13 +115,13 @@ void writepng(const std::string &path, const unsigned char *frame) {
         fail(path + ": cannot write the PNG");
     }
     png_init_io(png, f);
-    png_set_IHDR(png, info, 320, 240, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(rf.width), png_uint_32(rf.height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    std::vector<unsigned char> row(320 * 3);
-    for (int y = 0; y < 240; y++) {
-        const unsigned char *src = frame + size_t(y) * size_t(vesaxx4);
-        for (int x = 0; x < 320; x++) {
+    std::vector<unsigned char> row(size_t(rf.width) * 3);
+    for (int y = 0; y < rf.height; y++) {
+        const unsigned char *src = frame + size_t(y) * size_t(rf.pitch);
+        for (int x = 0; x < rf.width; x++) {
             row[size_t(x) * 3 + 0] = src[x * 4 + 2];
             row[size_t(x) * 3 + 1] = src[x * 4 + 1];
             row[size_t(x) * 3 + 2] = src[x * 4 + 0];
@@ -136,7 +138,7 @@ void writepng(const std::string &path, const unsigned char *frame) {
 int main(int argc, char **argv) {
     setprogramname(argv[0]); // the engine's messages name this tool
     std::vector<std::string> pos;
-    long yrot = 0;
+    long yrot = 0, scale = 1;
     bool turn = false;
     std::string background;
     for (int i = 1; i < argc; i++) {
@@ -151,6 +153,10 @@ int main(int argc, char **argv) {
             if (i + 1 >= argc || !number(argv[i + 1], yrot))
                 fail("--yrot needs a whole number of angle units");
             turn = true;
+            i++;
+        } else if (a == "--scale") {
+            if (i + 1 >= argc || !number(argv[i + 1], scale) || scale < 1 || scale > MAXSCALE)
+                fail("--scale needs a whole number from 1 to " + std::to_string(MAXSCALE));
             i++;
         } else if (a == "--background") {
             if (i + 1 >= argc) fail("--background needs a picture");
@@ -176,7 +182,9 @@ int main(int argc, char **argv) {
     const fs::path bg = background.empty() ? fs::path() : fs::absolute(background, ec);
     if (!fs::is_regular_file(scene, ec)) fail(pos[0] + ": no such scene file");
 
-    unsigned char *screen = static_cast<unsigned char *>(std::calloc(size_t(vesaxx4) * 240, 1));
+    const renderframe rf = makerenderframe(int(scale));
+    unsigned char *screen =
+        static_cast<unsigned char *>(std::calloc(size_t(rf.pitch) * size_t(rf.height), 1));
     if (!screen) fail("out of memory");
     if (!bg.empty()) {
         int w = 0, h = 0;
@@ -188,6 +196,12 @@ int main(int argc, char **argv) {
             readbmp32(bg.string().c_str(), 0, 0, screen, size_t(vesaxx4) * 240);
         else if (!readjpg(bg.string().c_str(), screen, size_t(vesaxx4) * 240))
             fail(background + ": cannot read the background picture");
+        // Enlarged in place from the last pixel back, so that nothing is overwritten before it is read.
+        uint32_t *px = reinterpret_cast<uint32_t *>(screen);
+        for (int y = rf.height - 1; y >= 0; y--)
+            for (int x = rf.width - 1; x >= 0; x--)
+                px[size_t(y) * size_t(rf.width) + size_t(x)] =
+                    px[size_t(y / rf.scale) * 320 + size_t(x / rf.scale)];
     }
 
     // The show names its maps ".\gfx\maps\...": run in the first of the scene's folder and its parents
@@ -217,10 +231,10 @@ int main(int argc, char **argv) {
         initnormals(&w->objects[k]);
     }
     if (turn)
-        facesortprocessyrot(w, screen, int(frame), int(yrot & 255));
+        facesortprocessyrot(w, screen, int(frame), int(yrot & 255), rf);
     else
-        facesortprocess(w, screen, int(frame));
-    writepng(out.string(), screen);
+        facesortprocess(w, screen, int(frame), rf);
+    writepng(out.string(), screen, rf);
     std::printf("%s: frame %ld of %s, %d triangles\n", pos[2].c_str(), frame, pos[0].c_str(), whichindex);
     return 0;
 }
