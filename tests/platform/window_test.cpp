@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "display/display.h"
-#include "platform/desktop.h"
+#include "platform/desktop/fullscreen.h"
 #include "platform/platform.h"
 
 namespace {
