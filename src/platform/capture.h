@@ -9,6 +9,10 @@
 bool writepng(const std::string &path, const uint32_t *pixels, int width, int height, int level = 1,
               std::string *why = nullptr);
 
+// The checksum of a frame: what a ".sums" capture writes, one line a frame, and what the browser's test
+// mode hands to the page.
+uint32_t framesum(const uint32_t *pixels, int width, int height);
+
 // The names a capture understands: a video file by its ending (see capture_formats), else a folder of
 // numbered PNG frames and "audio.wav".
 struct CaptureFormat {

@@ -63,6 +63,7 @@ struct CaptureState {
     std::string folder;                    // where frames and audio go while capturing
     std::FILE *wav = nullptr;
     long wavframes = 0;
+    std::FILE *sums = nullptr; // a ".sums" capture: one frame checksum a line, nothing else
     std::FILE *ffmpeg = nullptr;
     long frames = 0;
     std::vector<uint32_t> scaled; // one 640 x 480 frame for the video stream (writer thread only)
@@ -286,6 +287,17 @@ bool capture_start(const std::string &dest) {
     cap->frames = cap->wavframes = 0;
     cap->failed = false;
     cap->reason.clear();
+    if (endswith(dest, ".sums")) {
+        cap->format = nullptr;
+        cap->sums = std::fopen(dest.c_str(), "w");
+        if (!cap->sums) {
+            std::fprintf(stderr, "%s: cannot write %s (%s)\n", programname(), dest.c_str(),
+                         std::strerror(errno));
+            return false;
+        }
+        cap->active = true;
+        return true;
+    }
     if (cap->format && !hasffmpeg()) {
         cap->folder = dest.substr(0, dest.size() - std::strlen(cap->format->ending));
         cap->format = nullptr;
@@ -339,6 +351,12 @@ bool capture_failed() {
 
 void capture_frame(const uint32_t *pixels, int width, int height) {
     if (!cap->active || cap->failed) return;
+    if (cap->sums) {
+        cap->frames++;
+        if (std::fprintf(cap->sums, "%u\n", unsigned(framesum(pixels, width, height))) < 0)
+            fail(cap->dest + ": " + std::strerror(errno));
+        return;
+    }
     int i;
     {
         std::unique_lock<std::mutex> g(cap->lock);
@@ -360,7 +378,7 @@ void capture_frame(const uint32_t *pixels, int width, int height) {
 }
 
 void capture_audio(const float *stereo, int frames) {
-    if (!cap->active) return;
+    if (!cap->active || cap->sums) return;
     int16_t block[2 * 1024];
     for (int done = 0; done < frames;) {
         const int n = std::min(frames - done, 1024);
@@ -381,6 +399,19 @@ void capture_audio(const float *stereo, int frames) {
 bool capture_finish() {
     if (!cap->active) return true;
     cap->active = false;
+    if (cap->sums) {
+        if (std::fclose(cap->sums) != 0) fail(cap->dest + ": " + std::strerror(errno));
+        cap->sums = nullptr;
+        if (cap->failed) {
+            std::fprintf(stderr, "%s: capture to %s failed: %s\n", programname(), cap->dest.c_str(),
+                         cap->reason.c_str());
+            std::remove(cap->dest.c_str());
+            return false;
+        }
+        std::fprintf(stderr, "%s: captured the checksums of %ld frames to %s\n", programname(), cap->frames,
+                     cap->dest.c_str());
+        return true;
+    }
     stopworkers();
     std::fseek(cap->wav, 0, SEEK_SET);
     writewavheader(cap->wav, cap->wavframes);
