@@ -106,7 +106,9 @@ constexpr int RENDERHEIGHT = 240;
 void plottmaptri(textmapclip *t, unsigned char *screen);
 void plottranstmaptri(textmapclip *t, unsigned char *screen);
 void plotgtmaptri(textmapclip *t, unsigned char *screen);
-// The Gouraud rasteriser without packed instructions; gives the same bytes as plotgtmaptri.
+// The rasterisers without packed instructions; each gives the same bytes as its packed form above.
+void plottmaptriplain(textmapclip *t, unsigned char *screen);
+void plottranstmaptriplain(textmapclip *t, unsigned char *screen);
 void plotgtmaptriplain(textmapclip *t, unsigned char *screen);
 
 // The packed pixel operations, one 32-bit pixel at a time (the rasterisers inline their own copies).
