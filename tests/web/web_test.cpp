@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "programs/programs.h"
 
 namespace fs = std::filesystem;
 
@@ -197,14 +200,11 @@ TEST_F(Browser, TheMusicIsAsLoudAsOnTheDesktop) {
     const std::string cmd = bin + "/showcase-fs --data " + bin + "/data --capture " + dir.string() +
                             " --frames 600 >/dev/null 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
-    std::FILE *f = std::fopen((dir / "audio.wav").c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    std::vector<int16_t> pcm(48000 * 10 * 2);
-    std::fseek(f, 44, SEEK_SET);
-    const size_t got = std::fread(pcm.data(), 2, pcm.size(), f);
-    std::fclose(f);
+    std::vector<int16_t> pcm = programs::wavsamples((dir / "audio.wav").string());
     fs::remove_all(dir);
-    ASSERT_EQ(got, pcm.size()) << "the capture's sound is short";
+    const size_t got = pcm.size();
+    pcm.resize(std::min(got, size_t(48000 * 10 * 2)));
+    ASSERT_GE(got, size_t(48000 * 10 * 2)) << "the capture's sound is short";
     double sum = 0;
     for (int16_t s : pcm) sum += double(s) * s;
     const double native = std::sqrt(sum / double(pcm.size())) / 32768.0;
