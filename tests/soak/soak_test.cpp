@@ -25,8 +25,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr double INTRO = 56.0;            // the intro ignores keys; the script starts after it
-constexpr double SOAK = SOAK_MINUTES * 60.0;                  // show time of random keys
+constexpr double INTRO = 56.0;               // the intro ignores keys; the script starts after it
+constexpr double SOAK = SOAK_MINUTES * 60.0; // show time of random keys
 constexpr double MARK = INTRO + std::min(8 * 60.0, SOAK / 4); // memory is measured from here on
 
 std::string writescript(const std::string &path, unsigned seed) {
