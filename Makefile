@@ -15,7 +15,7 @@ MAKEFLAGS += --no-print-directory
 CONFIGURE_IF_NEEDED = [ -f $(BUILD)/CMakeCache.txt ] && [ $(BUILD)/Makefile -nt CMakeLists.txt ] || \
 	scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps deps-show configure build run install deb test test-release test-asan test-fuzz capture contact-sheet bench format clean web serve
+.PHONY: all deps deps-show configure build run install deb test test-release test-asan test-fuzz fuzz capture contact-sheet bench format clean web serve
 
 all: build
 
@@ -58,15 +58,26 @@ test: test-release test-asan test-fuzz
 test-release: build web
 	@cd $(BUILD) && SHOWCASE_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) ctest --output-on-failure -j$(JOBS) --timeout 1200
 
+# The engine-level suites, one tour and a short soak under AddressSanitizer and UndefinedBehaviorSanitizer,
+# on the release build's data tree; the programs' own suites (label e2e) run in the release build.
 test-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOWCASE_SANITIZE=ON -DSHOWCASE_BENCH=OFF >/dev/null
+	@$(CONFIGURE_IF_NEEDED)
+	@cmake --build $(BUILD) -j$(JOBS) --target data
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOWCASE_SANITIZE=ON -DSHOWCASE_BENCH=OFF \
+		-DSHOWCASE_REUSE_DATA=$(CURDIR)/$(BUILD)/data >/dev/null
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-		ctest --output-on-failure -j$(JOBS) --timeout 2400 -LE no-sanitizer
+		ctest --output-on-failure -j$(JOBS) --timeout 2400 -LE "e2e|no-sanitizer"
 
+# Twenty seconds a reader in make test; make fuzz runs each for FUZZ_SECONDS (default five minutes).
+FUZZ_SECONDS ?= 300
 test-fuzz: deps
-	@if [ -x scripts/fuzz-3ds ]; then scripts/fuzz-3ds; fi
-	@scripts/fuzz-images
+	@FUZZ_SECONDS=20 scripts/fuzz-3ds
+	@FUZZ_SECONDS=20 scripts/fuzz-images
+
+fuzz: deps
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-3ds
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-images
 
 # The browser build: the data tree and the poster from the desktop build, the programs compiled by emscripten,
 # and the folder to publish, $(WEB_BUILD)/site; one line a stage.

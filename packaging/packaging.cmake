@@ -65,8 +65,14 @@ add_custom_command(OUTPUT ${SHOWCASE_GEN}/changelog.gz
   COMMAND gzip -9nc ${SHOWCASE_GEN}/changelog > ${SHOWCASE_GEN}/changelog.gz
   DEPENDS ${SHOWCASE_GEN}/changelog)
 
-# Everything an install needs besides the programs and the data tree.
-add_custom_target(install-files ALL
+# Everything an install needs besides the programs and the data tree. The sanitizer build checks the code,
+# not the packaging: there they are built only when asked for.
+if(SHOWCASE_SANITIZE)
+  set(SHOWCASE_INSTALL_FILES_IN_ALL)
+else()
+  set(SHOWCASE_INSTALL_FILES_IN_ALL ALL)
+endif()
+add_custom_target(install-files ${SHOWCASE_INSTALL_FILES_IN_ALL}
   DEPENDS ${SHOWCASE_MANPAGES} ${SHOWCASE_GEN}/icons/.stamp ${SHOWCASE_GEN}/changelog.gz)
 # Everything an install needs: `make install` and `make deb` build this and nothing else.
 add_custom_target(installable DEPENDS showcase showcase-fs showcase-scene showcase-render data install-files)
@@ -97,7 +103,7 @@ leaves, and an exit sequence. Every frame is drawn by the show's own
 software renderer.
 .
 The package holds the two programs (showcase-fs fills the screen, showcase
-keeps the original's fixed 640 x 480 screen), the scene tools showcase-scene
+keeps the fixed 640 x 480 screen), the scene tools showcase-scene
 and showcase-render, and the generated data tree.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

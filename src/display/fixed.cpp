@@ -2,7 +2,7 @@
 // 320 x 240, scaled to fit; the other three quarters keep what was last shown there.
 #include "display/display.h"
 #include "display/variant.h"
-#include "shell/shell.h"
+#include "state/state.h"
 
 int displaywindowwidth() {
     return 640;

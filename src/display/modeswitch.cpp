@@ -2,7 +2,7 @@
 // unscaled to the origin, filling the screen.
 #include "display/display.h"
 #include "display/variant.h"
-#include "shell/shell.h"
+#include "state/state.h"
 
 int displaywindowwidth() {
     return 320;

@@ -1,5 +1,4 @@
-// 2D effects over 32-bit frame buffers: fades and blends, the fractal leaves and their particles,
-// the credits and greetings screens.
+// 2D effects over 32-bit frame buffers: fades and blends, the fractal leaves and their particles.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +29,3 @@ void motionblur(unsigned char *buffer, uint32_t amount);
 void mergepicandparticles(const unsigned char *particles, unsigned char *dest, const unsigned char *picture);
 // The show's pseudo-random generator (never seeded): the runtime's rand, 0..32767.
 int showrand();
-
-// --- credits and greetings ---
-void showcredits();
-void showgreetings();

@@ -1,7 +1,7 @@
 // 4x4 matrices indexed [row][column], points as column vectors, translation in column 3.
 #pragma once
 
-#include "scene/scene.h"
+struct object; // scene/scene.h
 
 extern float cameramatrix[4][4];
 

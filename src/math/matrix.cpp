@@ -1,5 +1,7 @@
 #include "math/math3d.h"
 
+#include "scene/scene.h"
+
 #include <cstring>
 
 float cameramatrix[4][4];

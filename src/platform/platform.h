@@ -146,9 +146,6 @@ int surface_height(const Surface *s);
 const uint32_t *surface_pixels(const Surface *s);
 // For tests: make the next lock of s fail (busy), as a lost surface would.
 void surface_failnextlock(Surface *s);
-// The display's current mode size and its primary surface (null when there is none).
-int dd_modewidth(const DirectDraw *dd);
-int dd_modeheight(const DirectDraw *dd);
 
 // --- audio ---
 // The music device: a stereo float renderer called from the audio thread, or in step with the shown
@@ -156,8 +153,6 @@ int dd_modeheight(const DirectDraw *dd);
 using AudioRender = void (*)(float *out, int frames, void *user);
 void audio_open(AudioRender render, void *user);
 void audio_close();
-void audio_lock();
-void audio_unlock();
 constexpr int AUDIO_RATE = 48000;
 
 // The viewer's volume, on the player's scale: 0 silence, VOLUME_NORMAL the show's own level. It scales

@@ -3,6 +3,27 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// What each platform's window keeps of the shown screen, and the virtual clock of headless runs, which
+// advances one 60 Hz tick per shown screen.
+struct ShownScreen {
+    bool virtualclock = false;
+    long virtualticks = 0;
+    long shown = 0; // shown ticks, on either clock
+    // The last shown screen, for repaints and for the idle ticks of a virtual-clock run.
+    std::vector<uint32_t> last;
+    int lastw = 0, lasth = 0;
+    bool limitposted = false;
+
+    void keep(const uint32_t *pixels, int width, int height);
+    // An idle tick shows the last screen again; black 640 x 480 before the first.
+    void keepforidle();
+    uint32_t virtualmilliseconds() const { return uint32_t(virtualticks * 1000 / 60); }
+    // Counts a shown tick and moves the virtual clock on. True once, when `limit` ticks (negative: no limit)
+    // have been shown: the window is then closed.
+    bool ticked(long limit);
+};
 
 // Shows a screen of pixels (the primary surface) in the window, at most once per 60 Hz tick; in a
 // virtual-clock run it is captured and the clock advances one tick.

@@ -153,9 +153,3 @@ const uint32_t *surface_pixels(const Surface *s) {
 void surface_failnextlock(Surface *s) {
     if (s) s->failnextlock = true;
 }
-int dd_modewidth(const DirectDraw *dd) {
-    return dd ? dd->modewidth : 0;
-}
-int dd_modeheight(const DirectDraw *dd) {
-    return dd ? dd->modeheight : 0;
-}

@@ -4,7 +4,7 @@
 
 #include "math/math3d.h"
 #include "render/tribuffer.h"
-#include "shell/shell.h"
+#include "state/state.h"
 
 spot THESPOT;
 

@@ -17,7 +17,14 @@
 
 namespace {
 
-enum class pixelop { tmap, trans, gouraud, gouraudplain };
+// Each mapper has its packed form and its plain one (the "plain" entries), which give the same bytes.
+enum class pixelop { tmap, trans, gouraud, tmapplain, transplain, gouraudplain };
+constexpr bool istmap(pixelop o) {
+    return o == pixelop::tmap || o == pixelop::tmapplain;
+}
+constexpr bool istrans(pixelop o) {
+    return o == pixelop::trans || o == pixelop::transplain;
+}
 
 inline uint32_t texel(const uint32_t *tex, uint32_t u, uint32_t v) {
     return tex[((v >> 8) & 0xff00u) | ((u >> 16) & 0xffu)];
@@ -99,9 +106,9 @@ template <pixelop O>
     const uint32_t *tex = s.tex;
     uint32_t U = u, V = v;
     // Two pixels a step: the second texel's address does not wait for the first step's adds.
-    if constexpr (O == pixelop::tmap) {
+    if constexpr (istmap(O)) {
 #if SHOWCASE_SSE2
-        if (count == 16) {
+        if (O == pixelop::tmap && count == 16) {
             quadwalk w(U, V, uint32_t(du), uint32_t(dv));
             for (int i = 0; i < 16; i += 4) {
                 uint64_t a, b;
@@ -128,10 +135,10 @@ template <pixelop O>
             U += uint32_t(du);
             V += uint32_t(dv);
         }
-    } else if constexpr (O == pixelop::trans) {
+    } else if constexpr (istrans(O)) {
         int i = 0;
 #if SHOWCASE_SSE2
-        if (count >= 4) {
+        if (O == pixelop::trans && count >= 4) {
             quadwalk w(U, V, uint32_t(du), uint32_t(dv));
             const __m128i half = _mm_set1_epi32(0x7f7f7f);
             for (; i + 4 <= count; i += 4) {
@@ -520,10 +527,10 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen, const rend
             alignas(16) int32_t c[4];
             std::memcpy(c, &cv, sizeof c);
             uint32_t U = uint32_t(c[0]), V = uint32_t(c[1]);
-            if constexpr (O == pixelop::tmap) {
+            if constexpr (istmap(O)) {
                 if (inside) {
 #if SHOWCASE_SSE2
-                    if (n >= 4) {
+                    if (O == pixelop::tmap && n >= 4) {
                         shortspanquads(line + xl, n, __m128i(cv), uint32_t(c[2]), uint32_t(c[3]), s.tex);
                         continue;
                     }
@@ -532,7 +539,7 @@ template <pixelop O> void plot(textmapclip *t, unsigned char *screen, const rend
                     continue;
                 }
             }
-            if constexpr (O == pixelop::tmap)
+            if constexpr (istmap(O))
                 clippedrun<O>(line, xl, n, U, V, c[2], c[3], s);
             else
                 run<O>(line, xl, n, U, V, c[2], c[3], s);
@@ -559,6 +566,12 @@ void plotgtmaptri(textmapclip *t, unsigned char *screen, const renderframe &f) {
 #endif
 }
 
+void plottmaptriplain(textmapclip *t, unsigned char *screen, const renderframe &f) {
+    plot<pixelop::tmapplain>(t, screen, f);
+}
+void plottranstmaptriplain(textmapclip *t, unsigned char *screen, const renderframe &f) {
+    plot<pixelop::transplain>(t, screen, f);
+}
 void plotgtmaptriplain(textmapclip *t, unsigned char *screen, const renderframe &f) {
     plot<pixelop::gouraudplain>(t, screen, f);
 }

@@ -8,7 +8,7 @@
 
 #include "platform/program.h"
 #include "render/rounding.h"
-#include "shell/shell.h"
+#include "state/state.h"
 
 textmapclip *TRIBUFFER;
 int whichtri;

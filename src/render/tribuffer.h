@@ -101,7 +101,9 @@ textmapclip *calcgtmapdeltas(gtd3point p[3], textmapclip *t);
 void plottmaptri(textmapclip *t, unsigned char *screen, const renderframe &f = frame320);
 void plottranstmaptri(textmapclip *t, unsigned char *screen, const renderframe &f = frame320);
 void plotgtmaptri(textmapclip *t, unsigned char *screen, const renderframe &f = frame320);
-// The Gouraud rasteriser without packed instructions; gives the same bytes as plotgtmaptri.
+// The rasterisers without packed instructions; each gives the same bytes as its packed form above.
+void plottmaptriplain(textmapclip *t, unsigned char *screen, const renderframe &f = frame320);
+void plottranstmaptriplain(textmapclip *t, unsigned char *screen, const renderframe &f = frame320);
 void plotgtmaptriplain(textmapclip *t, unsigned char *screen, const renderframe &f = frame320);
 
 // The packed pixel operations, one 32-bit pixel at a time (the rasterisers inline their own copies).

@@ -253,7 +253,7 @@ hermite basis(float u) {
     return {2.0f * u3 - 3.0f * u2 + 1.0f, -2.0f * u3 + 3.0f * u2, u3 - 2.0f * u2 + u, u3 - u2};
 }
 
-// u steps by 1 / d in single precision rounded upwards, as the processor mode of the original rounded
+// u steps by 1 / d in single precision rounded upwards, as the show's processor mode rounds
 // every sum: then u stays below 1.0 for exactly d steps, so a segment of d frames gives d frames and
 // the path meets every key on its frame. (Rounding to nearest gives d + 1 frames for most d of 12 or
 // more, and each such segment pushes the rest of the path a frame later.) The rounding is written out

@@ -1,5 +1,5 @@
-// Where the show finds its data tree. The original read its files from the folder it was started in; an
-// installed show finds them beside its own executable, and a build folder holds the generated tree.
+// Where the show finds its data tree: the folder it was started in, as it always has; an installed show
+// finds it beside its own executable, and a build folder holds the generated tree.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,7 +62,7 @@ bool finddatatree(const std::string &given, const std::string &cwd, const std::s
         tree = {given, false};
         return true;
     }
-    // The current folder first, as the original; then the installed tree beside the program; then the
+    // The current folder first, as always; then the installed tree beside the program; then the
     // tree that the build generates beside it.
     std::vector<DataTree> candidates = {{cwd, false}};
     if (!exedir.empty()) {

@@ -5,15 +5,6 @@
 #include "shell/shell.h"
 #include "show/show.h"
 
-PARTS whichpart = PART_INTRO;
-unsigned char menucursel = 0;
-unsigned char menurotpos = 0;
-int curartsel = 0;
-int artmenupos = 0;
-unsigned char glcount = 0;
-int picofs = 0;
-char SHOWCREDITS = 0, SHOWGREETINGS = 0;
-
 static void menukey(int key) {
     switch (key) {
     case VK_LEFT:

@@ -19,8 +19,8 @@ void initengine() {
     calctabs();
     inittribuffer();
     initplanes();
-    // The original switched the processor to single precision rounding upwards here; every
-    // conversion that relied on it is written out with that rounding, so nothing is switched.
+    // The show's arithmetic assumes the processor in single precision, rounding upwards, from here on;
+    // every conversion that relies on it is written out with that rounding, so nothing is switched.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 }
 
@@ -73,7 +73,8 @@ void usage(const char *program) {
                 program, volume_percent(VOLUME_NORMAL));
     for (const CaptureFormat *f = capture_formats(); f->ending; f++)
         std::printf("                      %-14s %s\n", f->ending, f->what);
-    std::printf("                    other video, sound and picture names are refused; Ctrl+C ends\n"
+    std::printf("                    or a file ending in .sums: one checksum a frame, to compare runs;\n"
+                "                    other video, sound and picture names are refused; Ctrl+C ends\n"
                 "                    the show with the capture complete\n");
     std::printf("  --frames N        close the window after N shown frames\n"
                 "  --help            display this help and exit\n"

@@ -7,9 +7,9 @@
 #include "image/image.h"
 #include "math/math3d.h"
 #include "render/render.h"
-#include "shell/shell.h"
 #include "show/show.h"
 #include "show/showint.h"
+#include "state/state.h"
 
 world *introw = nullptr, *menuw = nullptr;
 world introwereld, menuwereld;

@@ -5,9 +5,10 @@
 
 #include "display/display.h"
 #include "effects/effects.h"
-#include "shell/shell.h"
+#include "platform/music.h"
 #include "show/show.h"
 #include "show/showint.h"
+#include "state/state.h"
 
 static bool exitrunning = false;
 

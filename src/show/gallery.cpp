@@ -6,9 +6,9 @@
 #include "display/display.h"
 #include "effects/effects.h"
 #include "image/image.h"
-#include "shell/shell.h"
 #include "show/show.h"
 #include "show/showint.h"
+#include "state/state.h"
 
 static constexpr long PICBYTES = 640 * 1000 * 4;
 

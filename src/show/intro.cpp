@@ -7,9 +7,9 @@
 #include "display/display.h"
 #include "effects/effects.h"
 #include "render/render.h"
-#include "shell/shell.h"
 #include "show/show.h"
 #include "show/showint.h"
+#include "state/state.h"
 
 namespace {
 

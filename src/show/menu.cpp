@@ -7,9 +7,9 @@
 #include "effects/effects.h"
 #include "math/math3d.h"
 #include "render/render.h"
-#include "shell/shell.h"
 #include "show/show.h"
 #include "show/showint.h"
+#include "state/state.h"
 
 int clampcamframe(const world *w, long frame) {
     long last = std::max(w->numframes - 1, 0L);

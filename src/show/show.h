@@ -1,4 +1,5 @@
-// The show's sequences: asset set-up, the intro, the 3D menu, the gallery and the exit.
+// The show's sequences: asset set-up, the intro, the 3D menu, the gallery, the credits and greetings and
+// the exit.
 #pragma once
 
 #include <cstdint>
@@ -59,6 +60,10 @@ void showpiconscreen(int ofs);
 void scrollpicup();
 void scrollpicdown();
 void backtoartmenu(); // Escape from a picture
+
+// --- credits.cpp: the credits and greetings screens over the fractal leaves ---
+void showcredits();
+void showgreetings();
 
 // --- exit.cpp ---
 void runexit();

@@ -64,18 +64,6 @@ TEST(JpegReader, GreyPicturesComeOutGrey) {
     EXPECT_EQ(dest.data()[1], dest.data()[2]);
     EXPECT_TRUE(dest.intact());
 }
-
-TEST(JpegReaderDeathTest, NotAJpegEndsWithTheLibrarysMessageAndStatus255) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const std::string path = testdir() + "/text.jpg";
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    std::fputs("GIF89a this is no JPEG", f);
-    std::fclose(f);
-    std::vector<unsigned char> dest(64);
-    EXPECT_EXIT(readjpg(path.c_str(), dest.data(), dest.size()), ::testing::ExitedWithCode(255),
-                "Not a JPEG file: starts with 0x47 0x49");
-}
-
 // A picture that is there but cannot be read (a folder: permissions do not stop root) stays black, as a
 // missing one does, with a line that says why.
 TEST(JpegReader, APictureThatCannotBeReadSaysWhyAndStaysBlack) {

@@ -10,7 +10,7 @@
 
 #include "common/pngfile.h"
 #include "display/display.h"
-#include "platform/desktop.h"
+#include "platform/desktop/fullscreen.h"
 #include "platform/platform.h"
 #include "platform/screen.h"
 

@@ -146,21 +146,39 @@ TEST(Raster, GouraudPixelsAddTheClampedColourWithSaturation) {
     }
 }
 
-TEST(Raster, GouraudTrianglesPackedAndPlainGiveTheSameBytes) {
+// Each mapper's packed form against its plain one, over random triangles that reach past every side of the
+// area (clipped runs, long spans, short spans of every length), each on a random background.
+TEST(Raster, EveryMapperPackedAndPlainGiveTheSameBytes) {
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> X(-40, 360), Y(-30, 270), C(-50, 400), U(-300, 600), W(0.01f, 2);
-    for (int k = 0; k < 300; k++) {
-        gtd3point p[3];
-        for (auto &v : p) v = {X(rng), Y(rng), W(rng), U(rng), U(rng), C(rng), C(rng), C(rng)};
-        textmapclip a{};
-        a.texture = const_cast<uint32_t *>(coords.data());
-        if (!calcgtmapdeltas(p, &a)) continue;
-        textmapclip b = a;
-        frame fa, fb;
-        plotgtmaptri(&a, fa.bytes());
-        plotgtmaptriplain(&b, fb.bytes());
-        ASSERT_EQ(fa.px, fb.px) << k;
-    }
+    std::uniform_int_distribution<uint32_t> B;
+    struct mapper {
+        drawfunc packed, plain;
+        bool gouraud;
+    };
+    const mapper mappers[] = {{plottmaptri, plottmaptriplain, false},
+                              {plottranstmaptri, plottranstmaptriplain, false},
+                              {plotgtmaptri, plotgtmaptriplain, true}};
+    for (const mapper &m : mappers)
+        for (int k = 0; k < 300; k++) {
+            gtd3point p[3];
+            for (auto &v : p) v = {X(rng), Y(rng), W(rng), U(rng), U(rng), C(rng), C(rng), C(rng)};
+            textmapclip a{};
+            if (m.gouraud) {
+                if (!calcgtmapdeltas(p, &a)) continue;
+            } else {
+                td3point q[3];
+                for (int j = 0; j < 3; j++) q[j] = {p[j].x, p[j].y, p[j].z, p[j].u, p[j].v};
+                if (!calctmapdeltas(q, &a)) continue;
+            }
+            a.texture = const_cast<uint32_t *>(coords.data());
+            textmapclip b = a;
+            frame fa, fb;
+            for (size_t i = 0; i < fa.px.size(); i++) fa.px[i] = fb.px[i] = B(rng);
+            m.packed(&a, fa.bytes(), frame320);
+            m.plain(&b, fb.bytes(), frame320);
+            ASSERT_EQ(fa.px, fb.px) << "mapper " << (&m - mappers) << ", triangle " << k;
+        }
 }
 
 TEST(Raster, NothingIsWrittenOutsideTheAreaWhateverTheCoordinatesAndARecordDrawsOnce) {

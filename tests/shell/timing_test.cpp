@@ -1,9 +1,7 @@
-// The shell's tables, the frame-timing ring and the one-message pump.
+// The shared state's frame-timing ring and its one-message pump.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-#include "shell/shell.h"
+#include "state/state.h"
 
 namespace {
 
@@ -15,18 +13,6 @@ void setring(const int (&durations)[8]) {
 }
 
 } // namespace
-
-TEST(Tables, StepIsTwoTimesThreePointFourteenOver256) {
-    calctabs();
-    EXPECT_EQ(costab[0], 1.0f);
-    EXPECT_EQ(sintab[0], 0.0f);
-    // 3.14 instead of pi: a quarter of the table falls short of a right angle.
-    EXPECT_EQ(costab[64], float(std::cos(64 * 0.00390625 * 2.0 * 3.14)));
-    EXPECT_GT(costab[64], 0.0007f);
-    EXPECT_EQ(sintab[128], float(std::sin(3.14)));
-    EXPECT_GT(sintab[128], 0.0015f);
-    EXPECT_NE(sintab[64], 1.0f);
-}
 
 TEST(FrameTiming, MeanOfEightFramesTimesSpeed) {
     setring({16, 16, 16, 16, 16, 16, 16, 16});
@@ -84,10 +70,4 @@ TEST(MessagePump, EmptyQueueQuitAndDispatch) {
     EXPECT_EQ(msg.wParam, WPARAM(7));
     EXPECT_EQ(dispatched, 1); // the quit message is not dispatched
     QUIT = 0;
-}
-
-TEST(Memory, MymallocIsZeroFilled) {
-    auto *p = static_cast<unsigned char *>(mymalloc(1228800, 4096));
-    for (int i = 0; i < 1228800; i += 4099) ASSERT_EQ(p[i], 0);
-    EXPECT_EQ(p[1228799], 0);
 }

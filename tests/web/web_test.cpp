@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/pngfile.h"
+#include "programs/programs.h"
 
 namespace fs = std::filesystem;
 
@@ -99,17 +99,6 @@ std::vector<uint32_t> numbers(const std::string &list) {
         }
     }
     return out;
-}
-
-// The checksum the browser hands back: FNV-1a over the frame's width and height (four bytes each, lowest
-// first) and then its red, green and blue bytes, row by row.
-uint32_t framesum(const Rgb &f) {
-    uint32_t h = 2166136261u;
-    auto byte = [&h](uint8_t b) { h = (h ^ b) * 16777619u; };
-    for (int v : {f.width, f.height})
-        for (int k = 0; k < 4; k++) byte(uint8_t(unsigned(v) >> (8 * k)));
-    for (unsigned char c : f.px) byte(c);
-    return h;
 }
 
 class Browser : public ::testing::Test {
@@ -289,25 +278,21 @@ INSTANTIATE_TEST_SUITE_P(Browser, Page, ::testing::ValuesIn(pagecases()),
 
 namespace {
 
-// The desktop program's frames of the same key script, captured headless, as checksums.
+// The desktop program's frames of the same key script, captured headless, as the program's own checksums.
 std::vector<uint32_t> nativesums(const char *program, long frames) {
-    const fs::path dir = fs::temp_directory_path() /
-                         ("showcase-web-" + std::string(program) + "-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
+    const fs::path file = fs::temp_directory_path() / ("showcase-web-" + std::string(program) + "-" +
+                                                       std::to_string(::getpid()) + ".sums");
     const std::string bin = SHOWCASE_BIN_DIR;
     const std::string cmd = bin + "/" + program + " --data " + bin + "/data --keys " + SHOWCASE_SOURCE_DIR +
-                            "/scripts/tour.keys --capture " + dir.string() + " --frames " +
+                            "/scripts/tour.keys --capture " + file.string() + " --frames " +
                             std::to_string(frames) + " >/dev/null 2>&1";
     std::vector<uint32_t> sums;
-    if (std::system(cmd.c_str()) != 0) return sums;
-    for (long i = 1; i <= frames; i++) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame-%06ld.png", i);
-        const Rgb f = readpng(dir.string() + name);
-        if (f.width == 0) break;
-        sums.push_back(framesum(f));
+    if (std::system(cmd.c_str()) == 0) {
+        std::FILE *f = std::fopen(file.c_str(), "r");
+        for (unsigned v; f && std::fscanf(f, "%u", &v) == 1;) sums.push_back(v);
+        if (f) std::fclose(f);
     }
-    fs::remove_all(dir);
+    fs::remove(file);
     return sums;
 }
 
@@ -352,14 +337,11 @@ TEST_F(Browser, TheMusicIsAsLoudAsOnTheDesktop) {
     const std::string cmd = bin + "/showcase-fs --data " + bin + "/data --capture " + dir.string() +
                             " --frames 600 >/dev/null 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
-    std::FILE *f = std::fopen((dir / "audio.wav").c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    std::vector<int16_t> pcm(48000 * 10 * 2);
-    std::fseek(f, 44, SEEK_SET);
-    const size_t got = std::fread(pcm.data(), 2, pcm.size(), f);
-    std::fclose(f);
+    std::vector<int16_t> pcm = programs::wavsamples((dir / "audio.wav").string());
     fs::remove_all(dir);
-    ASSERT_EQ(got, pcm.size()) << "the capture's sound is short";
+    const size_t got = pcm.size();
+    pcm.resize(std::min(got, size_t(48000 * 10 * 2)));
+    ASSERT_GE(got, size_t(48000 * 10 * 2)) << "the capture's sound is short";
     double sum = 0;
     for (int16_t s : pcm) sum += double(s) * s;
     const double native = std::sqrt(sum / double(pcm.size())) / 32768.0;

@@ -1,10 +1,4 @@
 // The programs as a user runs them: headless, with a key script, capturing what they show and play.
-#include <gtest/gtest.h>
-
-#include "common/pngfile.h"
-#include "common/programrun.h"
-#include <png.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,74 +6,12 @@
 #include <chrono>
 #include <thread>
 
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
+#include "programs/programs.h"
 
-namespace fs = std::filesystem;
+using namespace programs;
+using EndToEnd = BothPrograms;
 
-namespace {
-
-using programrun::Outcome;
-using programrun::slurp;
-
-std::vector<std::string> scratches; // removed when the test that made them passes
-
-std::string scratch(const std::string &name) {
-    scratches.push_back(programrun::scratch("e2e", name));
-    return scratches.back();
-}
-
-// Runs a program in dir; wrapper (such as "timeout 600") comes before it.
-Outcome runprogram(const std::string &program, const std::string &args, const std::string &dir,
-                   const std::string &wrapper = "") {
-    return programrun::run(wrapper + " " + std::string(SHOWCASE_BIN_DIR) + "/" + program + " " + args, ".",
-                           dir);
-}
-
-std::string datadir() {
-    return std::string(SHOWCASE_BIN_DIR) + "/data";
-}
-
-void writekeys(const std::string &path, const std::string &text) {
-    std::ofstream(path) << text;
-}
-
-int countframes(const std::string &dir) {
-    int n = 0;
-    for (const auto &e : fs::directory_iterator(dir))
-        if (e.path().extension() == ".png") n++;
-    return n;
-}
-
-long wavframes(const std::string &path) {
-    const std::string w = slurp(path);
-    if (w.size() < 44 || w.compare(0, 4, "RIFF") != 0) return -1;
-    uint32_t data;
-    std::memcpy(&data, &w[40], 4);
-    EXPECT_EQ(w.size(), 44 + size_t(data));
-    return long(data / 4);
-}
-
-class Programs : public ::testing::TestWithParam<const char *> {
-  protected:
-    void SetUp() override {
-        if (!fs::exists(datadir() + "/gfx/intro.3DS")) GTEST_SKIP() << "no data tree in " << datadir();
-    }
-    void TearDown() override {
-        if (!HasFailure())
-            for (const std::string &dir : scratches) fs::remove_all(dir);
-        scratches.clear();
-    }
-};
-
-} // namespace
-
-TEST_P(Programs, ClosingTheWindowEndsTheShowCleanlyAndTheCaptureHoldsWhatWasShown) {
+TEST_P(EndToEnd, ClosingTheWindowEndsTheShowCleanlyAndTheCaptureHoldsWhatWasShown) {
     const std::string program = GetParam();
     const std::string dir = scratch(program + "-close");
     writekeys(dir + "/close.keys", "# close the window half a second in\n0.5 Close\n");
@@ -94,7 +26,7 @@ TEST_P(Programs, ClosingTheWindowEndsTheShowCleanlyAndTheCaptureHoldsWhatWasShow
     // Half a second of shown frames at 60 Hz, and the music rendered in step with them.
     const int frames = countframes(dir + "/cap");
     EXPECT_EQ(frames, 30);
-    EXPECT_EQ(wavframes(dir + "/cap/audio.wav"), long(frames) * 800);
+    EXPECT_EQ(long(wavsamples(dir + "/cap/audio.wav").size() / 2), long(frames) * 800);
     const Rgb first = readpng(dir + "/cap/frame-000001.png");
     const bool fixed = program == std::string("showcase");
     EXPECT_EQ(first.width, fixed ? 640 : 320);
@@ -113,7 +45,7 @@ TEST_P(Programs, ClosingTheWindowEndsTheShowCleanlyAndTheCaptureHoldsWhatWasShow
     }
 }
 
-TEST_P(Programs, SameBuildDataAndScriptGiveTheSameFrames) {
+TEST_P(EndToEnd, SameBuildDataAndScriptGiveTheSameFrames) {
     const std::string program = GetParam();
     const std::string dir = scratch(program + "-twice");
     writekeys(dir + "/k.keys", "0.2 Right\n0.4 Close\n");
@@ -130,7 +62,7 @@ TEST_P(Programs, SameBuildDataAndScriptGiveTheSameFrames) {
     EXPECT_TRUE(sums[0] == sums[1]);
 }
 
-TEST_P(Programs, OptionsAreCheckedAndExplained) {
+TEST_P(EndToEnd, OptionsAreCheckedAndExplained) {
     const std::string program = GetParam();
     const std::string dir = scratch(program + "-options");
     Outcome r = runprogram(program, "--help", dir);
@@ -150,27 +82,15 @@ TEST_P(Programs, OptionsAreCheckedAndExplained) {
     EXPECT_NE(r.err.find("bad.keys:1"), std::string::npos) << r.err;
 }
 
-TEST_P(Programs, FrameLimitClosesTheWindow) {
+TEST_P(EndToEnd, FrameLimitClosesTheWindow) {
     const std::string program = GetParam();
     const std::string dir = scratch(program + "-frames");
     const Outcome r = runprogram(program, "--data " + datadir() + " --headless --frames 5", dir);
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
-// A held arrow key piles up its repeats while the menu turns (16 more for every 17-frame turn): from about
-// 4.5 s after the intro the queue is full while repeats keep coming. The close request made then still ends
-// the show; were it lost, the show would idle for ever and timeout would end it.
-TEST_P(Programs, CloseAfterAPileOfKeysEndsTheShow) {
-    const std::string program = GetParam();
-    const std::string dir = scratch(program + "-pile");
-    writekeys(dir + "/pile.keys", "60.0 Right x900\n70.0 Close\n");
-    const Outcome r = runprogram(program, "--headless --data " + datadir() + " --keys " + dir + "/pile.keys",
-                                 dir, "timeout -s KILL 300");
-    EXPECT_EQ(r.status, 0) << r.err;
-}
-
 // SIGTERM and SIGINT end a running show as closing its window does: status 0, the capture finished.
-TEST_P(Programs, TermAndInterruptEndARunningShowCleanly) {
+TEST_P(EndToEnd, TermAndInterruptEndARunningShowCleanly) {
     const std::string program = GetParam();
     for (int sig : {SIGTERM, SIGINT}) {
         const std::string dir = scratch(program + "-signal" + std::to_string(sig));
@@ -201,10 +121,8 @@ TEST_P(Programs, TermAndInterruptEndARunningShowCleanly) {
         EXPECT_EQ(WEXITSTATUS(status), 0) << slurp(dir + "/err.txt");
         const int frames = countframes(cap);
         EXPECT_GE(frames, 40);
-        EXPECT_EQ(wavframes(cap + "/audio.wav"), long(frames) * 800) << "signal " << sig;
+        EXPECT_EQ(long(wavsamples(cap + "/audio.wav").size() / 2), long(frames) * 800) << "signal " << sig;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, Programs, ::testing::Values("showcase", "showcase-fs"), [](const auto &info) {
-    return std::string(info.param) == "showcase" ? "fixed" : "modeswitch";
-});
+INSTANTIATE_TEST_SUITE_P(Both, EndToEnd, ::testing::Values("showcase", "showcase-fs"), programlabel);

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/music.h"
 #include "platform/paths.h"
 #include "platform/program.h"
-#include "shell/shell.h"
 
 EM_JS(void, page_musicplay, (const unsigned char *data, int size),
       { Module.page.musicplay(HEAPU8.slice(data, data + size).buffer); });

@@ -1,5 +1,5 @@
 // The desktop window's full screen, with or without a window manager, and the placement of a screen.
-#include "platform/desktop.h"
+#include "platform/desktop/fullscreen.h"
 
 #include <algorithm>
 #include <cstring>

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "platform/capture.h"
-#include "platform/desktop.h"
+#include "platform/desktop/fullscreen.h"
+#include "platform/desktop/signals.h"
 #include "platform/messages.h"
 #include "platform/pacing.h"
 #include "platform/platform.h"
 #include "platform/program.h"
 #include "platform/screen.h"
-#include "platform/signals.h"
 
 PlatformOptions platformoptions;
 
@@ -23,9 +23,8 @@ namespace {
 
 constexpr double TICKHZ = 60.0;
 
-struct PlatformState {
+struct PlatformState : ShownScreen {
     bool started = false;
-    bool virtualclock = false;
     SDL_Window *window = nullptr;
     SDL_Renderer *renderer = nullptr;
     SDL_Texture *texture = nullptr;
@@ -33,13 +32,7 @@ struct PlatformState {
     // Clock: real time from the performance counter, or virtual ticks.
     uint64_t start = 0;
     uint64_t freq = 1;
-    long virtualticks = 0;
     FramePacer pacer;
-    long shown = 0;
-    // The last shown screen, for repaints after resizing and for idle ticks of a capture.
-    std::vector<uint32_t> last;
-    int lastw = 0, lasth = 0;
-    bool limitposted = false;
     // Whether the window shows the volume overlay, and whether the level changed since it was drawn.
     bool overlaydrawn = false;
     bool overlaychanged = false;
@@ -405,7 +398,7 @@ bool platform_windowpixels(std::vector<uint32_t> &out, int *width, int *height) 
 }
 
 uint32_t GetTickCount() {
-    if (ps.virtualclock) return uint32_t(ps.virtualticks * 1000 / 60);
+    if (ps.virtualclock) return ps.virtualmilliseconds();
     if (!ps.started) return SDL_GetTicks();
     return uint32_t(realseconds() * 1000.0);
 }
@@ -420,7 +413,6 @@ namespace {
 // One 60 Hz tick of shown screen: pacing, the window, the capture, the music in step, the frame limit.
 void showtick(const uint32_t *pixels, int width, int height) {
     if (ps.virtualclock) {
-        ps.virtualticks++;
         capture_frame(pixels, width, height);
         if (capture_active()) {
             static float audio[2 * AUDIO_RATE / 60];
@@ -435,20 +427,13 @@ void showtick(const uint32_t *pixels, int width, int height) {
         ps.pacer.shown(at);
         if (!windowgone()) drawwindow();
     }
-    ps.shown++;
-    if (platformoptions.frames >= 0 && ps.shown >= platformoptions.frames && !ps.limitposted) {
-        ps.limitposted = true;
-        closewindow();
-    }
+    if (ps.ticked(platformoptions.frames)) closewindow();
 }
 
 } // namespace
 
 void screen_show(const uint32_t *pixels, int width, int height) {
-    if (ps.last.size() != size_t(width) * height) ps.last.resize(size_t(width) * height);
-    std::memcpy(ps.last.data(), pixels, size_t(width) * height * 4);
-    ps.lastw = width;
-    ps.lasth = height;
+    ps.keep(pixels, width, height);
     showtick(ps.last.data(), width, height);
 }
 
@@ -460,11 +445,7 @@ void screen_waittick() {
 void IdleMessage() {
     if (ps.virtualclock) {
         // The screen stays as it is for one more tick.
-        if (ps.lastw == 0) {
-            ps.last.assign(640 * 480, 0);
-            ps.lastw = 640;
-            ps.lasth = 480;
-        }
+        ps.keepforidle();
         showtick(ps.last.data(), ps.lastw, ps.lasth);
         return;
     }

@@ -1,6 +1,6 @@
 // The browser: the window is the page's canvas, keys come from the page, frames are paced by the display's
 // animation frames at 60 Hz at most, and the show's nested loops hand the browser its event loop back
-// whenever they show a frame or wait (Asyncify). The page itself is web/showcase.js; the calls into it are
+// whenever they show a frame or wait (Asyncify). The page itself is web/page.js; the calls into it are
 // the Module.page functions below. A test mode runs on the virtual 60 Hz clock and tells the page of every
 // shown frame; capturing, it hands the page each frame's checksum instead of writing the frame.
 #include <emscripten.h>
@@ -40,18 +40,12 @@ namespace {
 
 constexpr double TICKMS = 1000.0 / 60.0;
 
-struct WebState {
+struct WebState : ShownScreen {
     bool started = false;
-    bool virtualclock = false;
     double start = 0; // the clock's zero in page milliseconds: half a tick before an animation frame
     double lastyield = 0;
-    long virtualticks = 0;
     long lastshowntick = -1;
-    long shown = 0;
-    std::vector<uint32_t> last; // the last shown screen
-    int lastw = 0, lasth = 0;
     std::vector<unsigned char> rgba;
-    bool limitposted = false;
 };
 WebState ws;
 
@@ -84,21 +78,6 @@ void drawcanvas() {
     page_draw(ws.rgba.data(), ws.lastw, ws.lasth);
 }
 
-// FNV-1a over the frame's size and the red, green and blue bytes of its pixels, row by row: what the tests
-// compute from a native capture's PNG frames.
-uint32_t framesum(const uint32_t *pixels, int width, int height) {
-    uint32_t h = 2166136261u;
-    auto byte = [&h](uint8_t b) { h = (h ^ b) * 16777619u; };
-    for (int v : {width, height})
-        for (int k = 0; k < 4; k++) byte(uint8_t(unsigned(v) >> (8 * k)));
-    for (size_t i = 0, n = size_t(width) * height; i < n; i++) {
-        byte(uint8_t(pixels[i] >> 16));
-        byte(uint8_t(pixels[i] >> 8));
-        byte(uint8_t(pixels[i]));
-    }
-    return h;
-}
-
 void gatherevents() {
     for (int k; (k = page_takekey()) != 0;) {
         if (k < 0) {
@@ -123,7 +102,6 @@ void virtualyield(bool asked) {
 // One 60 Hz tick of shown screen: pacing, the canvas or the checksum, the frame limit.
 void showtick(const uint32_t *pixels, int width, int height) {
     if (ws.virtualclock) {
-        ws.virtualticks++;
         virtualyield(page_framesum(platformoptions.capture.empty() ? 0 : framesum(pixels, width, height)) !=
                      0);
     } else {
@@ -137,11 +115,7 @@ void showtick(const uint32_t *pixels, int width, int height) {
         ws.lastshowntick = tick;
         if (!windowgone()) drawcanvas();
     }
-    ws.shown++;
-    if (platformoptions.frames >= 0 && ws.shown >= platformoptions.frames && !ws.limitposted) {
-        ws.limitposted = true;
-        closewindow();
-    }
+    if (ws.ticked(platformoptions.frames)) closewindow();
 }
 
 } // namespace
@@ -179,7 +153,7 @@ long platform_shownframes() {
 }
 
 uint32_t GetTickCount() {
-    if (ws.virtualclock) return uint32_t(ws.virtualticks * 1000 / 60);
+    if (ws.virtualclock) return ws.virtualmilliseconds();
     return uint32_t(page_now() - ws.start);
 }
 
@@ -189,10 +163,7 @@ bool PeekMessage(MSG *m) {
 }
 
 void screen_show(const uint32_t *pixels, int width, int height) {
-    if (ws.last.size() != size_t(width) * height) ws.last.resize(size_t(width) * height);
-    std::memcpy(ws.last.data(), pixels, size_t(width) * height * 4);
-    ws.lastw = width;
-    ws.lasth = height;
+    ws.keep(pixels, width, height);
     showtick(ws.last.data(), width, height);
 }
 
@@ -204,11 +175,7 @@ void screen_waittick() {
 void IdleMessage() {
     if (ws.virtualclock) {
         // The screen stays as it is for one more tick.
-        if (ws.lastw == 0) {
-            ws.last.assign(640 * 480, 0);
-            ws.lastw = 640;
-            ws.lasth = 480;
-        }
+        ws.keepforidle();
         showtick(ws.last.data(), ws.lastw, ws.lasth);
         return;
     }

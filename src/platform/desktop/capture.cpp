@@ -88,6 +88,7 @@ struct CaptureState {
     int ffmpegin = -1;     // the frames' pipe to ffmpeg
     std::thread logreader; // reads ffmpeg's messages into ffmpeglog until ffmpeg ends
     std::string ffmpeglog;
+    std::FILE *sums = nullptr; // a ".sums" capture: one frame checksum a line, nothing else
     long frames = 0;
     std::vector<uint32_t> scaled; // one frame of the video's size (writer thread only)
     // The workers and their queue.
@@ -540,6 +541,17 @@ bool capture_start(const std::string &dest) {
     cap->ffmpegstopped = false;
     cap->reason.clear();
     cap->ffmpeglog.clear();
+    if (endswith(dest, ".sums")) {
+        cap->format = nullptr;
+        cap->sums = std::fopen(dest.c_str(), "w");
+        if (!cap->sums) {
+            std::fprintf(stderr, "%s: cannot write %s (%s)\n", programname(), dest.c_str(),
+                         std::strerror(errno));
+            return false;
+        }
+        cap->active = true;
+        return true;
+    }
     if (cap->format && !hasffmpeg()) {
         cap->folder = dest.substr(0, dest.size() - std::strlen(cap->format->ending));
         cap->format = nullptr;
@@ -623,6 +635,12 @@ bool capture_failed() {
 
 void capture_frame(const uint32_t *pixels, int width, int height) {
     if (!cap->active || cap->failed) return;
+    if (cap->sums) {
+        cap->frames++;
+        if (std::fprintf(cap->sums, "%u\n", unsigned(framesum(pixels, width, height))) < 0)
+            fail(cap->dest + ": " + std::strerror(errno));
+        return;
+    }
     int i;
     {
         std::unique_lock<std::mutex> g(cap->lock);
@@ -644,7 +662,7 @@ void capture_frame(const uint32_t *pixels, int width, int height) {
 }
 
 void capture_audio(const float *stereo, int frames) {
-    if (!cap->active || cap->failed) return;
+    if (!cap->active || cap->failed || cap->sums) return;
     int16_t block[2 * 1024];
     for (int done = 0; done < frames;) {
         const int n = std::min(frames - done, 1024);
@@ -667,6 +685,19 @@ void capture_audio(const float *stereo, int frames) {
 bool capture_finish() {
     if (!cap->active) return true;
     cap->active = false;
+    if (cap->sums) {
+        if (std::fclose(cap->sums) != 0) fail(cap->dest + ": " + std::strerror(errno));
+        cap->sums = nullptr;
+        if (cap->failed) {
+            std::fprintf(stderr, "%s: capture to %s failed: %s\n", programname(), cap->dest.c_str(),
+                         cap->reason.c_str());
+            std::remove(cap->dest.c_str());
+            return false;
+        }
+        std::fprintf(stderr, "%s: captured the checksums of %ld frames to %s\n", programname(), cap->frames,
+                     cap->dest.c_str());
+        return true;
+    }
     stopworkers();
     if (!cap->failed) {
         errno = 0;

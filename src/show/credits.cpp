@@ -4,9 +4,9 @@
 
 #include "display/display.h"
 #include "effects/effects.h"
-#include "shell/shell.h"
 #include "show/show.h"
 #include "show/showint.h"
+#include "state/state.h"
 
 static void runleavesscreen(const unsigned char *pic, const char &running) {
     // The camera rushes towards the box, four times as fast as the gallery's flight.

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/music.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "platform/program.h"
-#include "shell/shell.h"
 
 namespace {
 

@@ -1,20 +1,13 @@
 // The shipped tour, played headless by both programs and captured; the checkpoints look at the screen.
-#include <gtest/gtest.h>
-
-#include "common/pngfile.h"
-#include <png.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include <jpeglib.h>
 
-namespace fs = std::filesystem;
+#include "programs/programs.h"
+
+using namespace programs;
 
 namespace {
 
@@ -43,17 +36,6 @@ Rgb readjpeg(const std::string &path) {
     return p;
 }
 
-std::string datadir() {
-    return std::string(SHOWCASE_BIN_DIR) + "/data";
-}
-
-// The frame shown at a moment of the tour (60 frames a second, the first frame is number 1).
-std::string frameat(const std::string &cap, double seconds) {
-    char name[64];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", int(seconds * 60.0) + 1);
-    return cap + name;
-}
-
 // Whether the 3D screens of two frames (the top-left 320 x 240) are the same.
 bool samelowres(const Rgb &a, const Rgb &b) {
     for (int y = 0; y < 240; y++)
@@ -63,24 +45,14 @@ bool samelowres(const Rgb &a, const Rgb &b) {
     return true;
 }
 
-class Tour : public ::testing::TestWithParam<const char *> {
-  protected:
-    static void SetUpTestSuite() {}
-    void SetUp() override {
-        if (!fs::exists(datadir() + "/gfx/intro.3DS")) GTEST_SKIP() << "no data tree in " << datadir();
-    }
-};
+using Tour = BothPrograms;
 
 } // namespace
 
 TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
     const std::string program = GetParam();
     const bool fixed = program == std::string("showcase");
-    // One folder per run: test suites of several build trees may run at once.
-    const std::string dir =
-        (fs::temp_directory_path() / ("showcase-tour-" + program + "-" + std::to_string(getpid()))).string();
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const std::string dir = scratch("tour-" + program);
     const std::string cap = dir + "/cap";
     const std::string cmd = std::string(SHOWCASE_BIN_DIR) + "/" + program + " --data " + datadir() +
                             " --keys " + SHOWCASE_SOURCE_DIR + "/scripts/tour.keys --capture " + cap + " >" +
@@ -177,9 +149,11 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
                     worst = std::max(worst, std::abs(shown.at(x, y)[k] - eye.at(x, y)[k]));
         EXPECT_LE(worst, 4) << "the last frame is the eye, at most a trace of white left";
     }
-    fs::remove_all(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, Tour, ::testing::Values("showcase", "showcase-fs"), [](const auto &info) {
-    return std::string(info.param) == "showcase" ? "fixed" : "fs";
-});
+#if defined(TOUR_PROGRAMS_FS_ONLY)
+#define TOUR_PROGRAMS "showcase-fs"
+#else
+#define TOUR_PROGRAMS "showcase", "showcase-fs"
+#endif
+INSTANTIATE_TEST_SUITE_P(Both, Tour, ::testing::Values(TOUR_PROGRAMS), programlabel);

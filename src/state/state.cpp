@@ -1,11 +1,11 @@
-// The shell's state: the flags every loop looks at, the frame buffers, the angle tables, the one
-// message record, and the frame-timing ring that paces the timed sequences.
+// The shared state: the flags every loop looks at, the frame buffers, the angle tables, the one message
+// record, the frame-timing ring that paces the timed sequences, and where the show stands.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/program.h"
-#include "shell/shell.h"
+#include "state/state.h"
 
 char QUIT = 0;
 char waitblank = 0;
@@ -15,6 +15,15 @@ int T1[8], T2[8];
 int POSINTS = 0;
 MSG msg;
 HWND hWnd = nullptr;
+
+PARTS whichpart = PART_INTRO;
+unsigned char menucursel = 0;
+unsigned char menurotpos = 0;
+int curartsel = 0;
+int artmenupos = 0;
+unsigned char glcount = 0;
+int picofs = 0;
+char SHOWCREDITS = 0, SHOWGREETINGS = 0;
 
 int nomessage() {
     if (!PeekMessage(&msg)) return 1;

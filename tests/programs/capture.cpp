@@ -12,38 +12,23 @@
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <string>
-#include <vector>
 
-#include "common/programrun.h"
+#include "programs/programs.h"
 
-namespace fs = std::filesystem;
+using namespace programs;
+using programrun::hastool;
 
 namespace {
 
-using programrun::hastool;
-using programrun::Outcome;
-using programrun::slurp;
-
-std::string scratch(const std::string &name) {
-    return programrun::scratch("capture", name);
-}
-
-std::string datadir() {
-    return std::string(SHOWCASE_BIN_DIR) + "/data";
-}
+using Captures = Programs;
 
 Outcome run(const std::string &args, const std::string &dir, const std::string &env = "",
             const std::string &program = "showcase-fs") {
-    return programrun::run(env + " " + SHOWCASE_BIN_DIR + "/" + program + " " + args, dir, dir);
+    return runprogram(program, args, dir, env);
 }
 
+// What a command writes on its standard output.
 std::string shell(const std::string &cmd) {
     std::string out;
     if (std::FILE *p = popen(cmd.c_str(), "r")) {
@@ -55,26 +40,11 @@ std::string shell(const std::string &cmd) {
     return out;
 }
 
-// The 16-bit samples of a capture's audio.wav.
-std::vector<int16_t> samples(const std::string &wav) {
-    const std::string w = slurp(wav);
-    std::vector<int16_t> s(w.size() > 44 ? (w.size() - 44) / 2 : 0);
-    if (!s.empty()) std::memcpy(s.data(), w.data() + 44, s.size() * 2);
-    return s;
-}
-
 double rms(const std::vector<int16_t> &s, size_t from, size_t to) {
     double sum = 0;
     for (size_t i = from; i < to && i < s.size(); i++) sum += double(s[i]) * s[i];
     return std::sqrt(sum / double(to - from));
 }
-
-class Captures : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (!fs::exists(datadir() + "/gfx/intro.3DS")) GTEST_SKIP() << "no data tree in " << datadir();
-    }
-};
 
 // Seconds from ffprobe: the end of the last packet of a stream.
 double streamend(const std::string &file, const char *stream) {
@@ -261,7 +231,7 @@ TEST_F(Captures, ACaptureFolderHoldsOneRunAndNothingElseIsOverwritten) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::exists(frames + "/frame-000005.png"));
     EXPECT_FALSE(fs::exists(frames + "/frame-000006.png")) << "the first run's later frames were kept";
-    EXPECT_EQ(samples(frames + "/audio.wav").size(), size_t(5 * 800 * 2));
+    EXPECT_EQ(wavsamples(frames + "/audio.wav").size(), size_t(5 * 800 * 2));
 
     std::ofstream(frames + "/notes.txt") << "mine\n";
     r = capture(frames, 5);
@@ -318,7 +288,7 @@ TEST_F(Captures, TheViewersVolumeAndMuteAreWhatTheCapturedSoundCarries) {
         const Outcome r =
             run("--data " + datadir() + " --capture " + dir + "/" + name + " --frames 180 " + args, dir);
         EXPECT_EQ(r.status, 0) << name << ": " << r.err;
-        return samples(dir + "/" + name + "/audio.wav");
+        return wavsamples(dir + "/" + name + "/audio.wav");
     };
     const std::vector<int16_t> normal = capture("normal", "");
     const std::vector<int16_t> full = capture("full", "--volume 100");
@@ -350,7 +320,7 @@ TEST_F(Captures, F12SaysWhereTheScreenshotWent) {
 }
 
 TEST(ProgramWords, VersionAndHelpInTheUsualForm) {
-    const std::string dir = scratch("words");
+    const std::string dir = programrun::scratch("programs", "words");
     for (const char *program : {"showcase", "showcase-fs"}) {
         const Outcome v = run("--version", dir, "", program);
         EXPECT_EQ(v.status, 0);

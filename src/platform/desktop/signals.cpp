@@ -1,7 +1,7 @@
 // SIGTERM and SIGINT end the show the way closing its window does: the handler only notes the signal, and
 // the next look at the queue turns it into the destroy message, so music and display are released by the
 // show itself and the program ends with status 0.
-#include "platform/signals.h"
+#include "platform/desktop/signals.h"
 
 #include <SDL.h>
 

@@ -48,14 +48,6 @@ void audio_close() {
     renderuser = nullptr;
 }
 
-void audio_lock() {
-    if (device) SDL_LockAudioDevice(device);
-}
-
-void audio_unlock() {
-    if (device) SDL_UnlockAudioDevice(device);
-}
-
 // Renders the next frames of sound on the caller's thread (virtual-clock runs); silence without music.
 // The viewer's level is applied here, after the show's own volume.
 void audio_renderstep(float *out, int frames) {

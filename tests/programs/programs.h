@@ -1,0 +1,89 @@
+// The program suite's one fixture and helpers: the two programs run as a user runs them, headless, on the
+// generated data tree, each test in scratch folders of its own that are removed when it passes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common/pngfile.h"
+#include "common/programrun.h"
+
+namespace programs {
+
+namespace fs = std::filesystem;
+using programrun::Outcome;
+using programrun::slurp;
+
+inline std::string datadir() {
+    return std::string(SHOWCASE_BIN_DIR) + "/data";
+}
+
+// Runs a program in dir (its out.txt and err.txt there too); wrapper (such as "timeout 600" or a variable
+// of the environment) comes before it.
+inline Outcome runprogram(const std::string &program, const std::string &args, const std::string &dir,
+                          const std::string &wrapper = "") {
+    return programrun::run(wrapper + " " + SHOWCASE_BIN_DIR + "/" + program + " " + args, dir, dir);
+}
+
+inline void writekeys(const std::string &path, const std::string &text) {
+    std::ofstream(path) << text;
+}
+
+inline int countframes(const std::string &dir) {
+    int n = 0;
+    for (const auto &e : fs::directory_iterator(dir))
+        if (e.path().extension() == ".png") n++;
+    return n;
+}
+
+// The frame shown at a moment of a capture (60 frames a second, the first frame is number 1).
+inline std::string frameat(const std::string &cap, double seconds) {
+    char name[64];
+    std::snprintf(name, sizeof name, "/frame-%06d.png", int(seconds * 60.0) + 1);
+    return cap + name;
+}
+
+// The 16-bit samples of a capture's audio.wav; empty unless its header's data size is the file's.
+inline std::vector<int16_t> wavsamples(const std::string &path) {
+    const std::string w = slurp(path);
+    uint32_t data = 0;
+    if (w.size() < 44 || w.compare(0, 4, "RIFF") != 0) return {};
+    std::memcpy(&data, &w[40], 4);
+    if (w.size() != 44 + size_t(data)) return {};
+    std::vector<int16_t> s(data / 2);
+    std::memcpy(s.data(), w.data() + 44, s.size() * 2);
+    return s;
+}
+
+class Programs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!fs::exists(datadir() + "/gfx/intro.3DS")) GTEST_SKIP() << "no data tree in " << datadir();
+    }
+    void TearDown() override {
+        if (!HasFailure())
+            for (const std::string &dir : scratches) fs::remove_all(dir);
+    }
+    // A fresh folder for this test, kept when it fails.
+    std::string scratch(const std::string &name) {
+        scratches.push_back(programrun::scratch("programs", name));
+        return scratches.back();
+    }
+    std::vector<std::string> scratches;
+};
+
+// The same for both programs: the parameter is the program's name.
+class BothPrograms : public Programs, public ::testing::WithParamInterface<const char *> {};
+
+inline std::string programlabel(const ::testing::TestParamInfo<const char *> &info) {
+    return std::string(info.param) == "showcase" ? "fixed" : "modeswitch";
+}
+
+} // namespace programs
