@@ -15,16 +15,14 @@ MAKEFLAGS += --no-print-directory
 CONFIGURE_IF_NEEDED = [ -f $(BUILD)/CMakeCache.txt ] && [ $(BUILD)/Makefile -nt CMakeLists.txt ] || \
 	scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps deps-show configure build run install deb test test-release test-asan test-fuzz fuzz capture contact-sheet bench format clean web serve
+.PHONY: all deps deps-run deps-capture deps-web deps-install deps-deb configure build run install deb test test-release test-asan test-fuzz fuzz capture contact-sheet bench format clean web serve
 
 all: build
 
-deps:
-	@scripts/install-deps
-
-# What building and playing the show needs, and nothing of the tests.
-deps-show:
-	@scripts/install-deps show
+# The Debian packages (and the browser build's sources and npm packages) each target needs, and only those:
+# deps for the tests is everything; deps-run only what building and playing the show needs.
+deps deps-run deps-capture deps-web deps-install deps-deb:
+	@scripts/install-deps $(if $(subst deps,,$@),$(@:deps-%=%),test)
 
 configure: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -33,21 +31,22 @@ build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 # Only what the show needs (the engine, the two programs, the data generator and the data), one line a stage.
-run: deps-show
+run: deps-run
 	@$(CONFIGURE_IF_NEEDED)
 	@scripts/stage "building the engine, the two programs and the data tree in $(BUILD)/data" \
 		cmake --build $(BUILD) -j$(JOBS) --target show
 	@scripts/run-show $(BUILD) $(PROGRAM) $(ARGS)
 
 # The programs, the scene tools, the data tree, man pages, desktop entries, icons and AppStream metadata.
-install: deps
-	@$(CONFIGURE_IF_NEEDED)
+# Configured again every time: a build folder that make run configured did not yet have help2man.
+install: deps-install
+	@scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	@scripts/stage "building what an install holds" cmake --build $(BUILD) -j$(JOBS) --target installable
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # The Debian package build/showcase_VERSION_amd64.deb, and what lintian says of it.
-deb: deps
-	@$(CONFIGURE_IF_NEEDED)
+deb: deps-deb
+	@scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	@scripts/stage "building what the package holds" cmake --build $(BUILD) -j$(JOBS) --target installable
 	@scripts/stage "packing the Debian package" sh -c 'cd $(BUILD) && cpack -G DEB'
 	@ls $(BUILD)/showcase_*.deb
@@ -81,7 +80,7 @@ fuzz: deps
 
 # The browser build: the data tree and the poster from the desktop build, the programs compiled by emscripten,
 # and the folder to publish, $(WEB_BUILD)/site; one line a stage.
-web: configure
+web: deps-web
 	@$(CONFIGURE_IF_NEEDED)
 	@scripts/stage "building the data tree and the desktop program in $(BUILD)" \
 		cmake --build $(BUILD) -j$(JOBS) --target data showcase-fs
@@ -96,7 +95,11 @@ serve: web
 	@echo "The show is at http://127.0.0.1:$(PORT)/ (fixed mode: http://127.0.0.1:$(PORT)/?mode=fixed); Ctrl+C stops it"
 	@cd $(WEB_BUILD)/site && python3 -m http.server $(PORT) --bind 127.0.0.1
 
-capture: build
+# Only what the show needs, as for make run, and ffmpeg.
+capture: deps-capture
+	@$(CONFIGURE_IF_NEEDED)
+	@scripts/stage "building the engine, the two programs and the data tree in $(BUILD)/data" \
+		cmake --build $(BUILD) -j$(JOBS) --target show
 	@scripts/capture $(BUILD) $(PROGRAM)
 
 contact-sheet: build

@@ -78,8 +78,18 @@ add_custom_target(install-files ${SHOWCASE_INSTALL_FILES_IN_ALL}
 add_custom_target(installable DEPENDS showcase showcase-fs showcase-scene showcase-render data install-files)
 
 install(TARGETS showcase showcase-fs showcase-scene showcase-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(DIRECTORY ${SHOWCASE_DATA_TREE}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/showcase
-  PATTERN .stamp EXCLUDE)
+# Exactly the files the data generator wrote, by its own list: not whatever else lies in the build's data
+# folder, such as a screenshot taken while the show ran from there.
+install(CODE "
+  if(NOT EXISTS \"${SHOWCASE_DATA_LIST}\")
+    message(FATAL_ERROR \"${SHOWCASE_DATA_LIST} is missing: build the data tree first (target data)\")
+  endif()
+  file(STRINGS \"${SHOWCASE_DATA_LIST}\" files)
+  foreach(f IN LISTS files)
+    get_filename_component(dir \"\${f}\" DIRECTORY)
+    file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/showcase/\${dir}\"
+      TYPE FILE FILES \"${SHOWCASE_DATA_TREE}/\${f}\")
+  endforeach()")
 install(FILES ${SHOWCASE_MANPAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${SHOWCASE_GEN}/showcase-fs.desktop ${SHOWCASE_GEN}/showcase.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,8 +70,27 @@ void expectinstalled(const std::string &prefix) {
     EXPECT_TRUE(fs::exists(prefix + "/share/doc/showcase/copyright"));
     for (const std::string &f : showdatafiles())
         EXPECT_TRUE(fs::exists(prefix + "/share/showcase/" + f)) << f;
-    EXPECT_FALSE(fs::exists(prefix + "/share/showcase/.stamp"));
+    // The data tree is exactly the files the generator listed: nothing else that lies in build/data.
+    std::set<std::string> listed, installed;
+    std::istringstream list(slurp(BIN + "/data.files"));
+    for (std::string line; std::getline(list, line);) listed.insert(line);
+    EXPECT_GT(listed.size(), showdatafiles().size());
+    for (const auto &e : fs::recursive_directory_iterator(prefix + "/share/showcase"))
+        if (!e.is_directory()) installed.insert(fs::relative(e.path(), prefix + "/share/showcase").string());
+    EXPECT_EQ(installed, listed);
 }
+
+// Files that are not the data tree's own, left in build/data as F12 leaves a screenshot there while the show
+// runs from it; taken away again at the end.
+struct Strays {
+    const std::vector<std::string> files{BIN + "/data/showcase-0001.png", BIN + "/data/gfx/notes.txt"};
+    Strays() {
+        for (const std::string &f : files) std::ofstream(f) << "not the show's\n";
+    }
+    ~Strays() {
+        for (const std::string &f : files) fs::remove(f);
+    }
+};
 
 // Starts an installed showcase-fs from a folder that holds no tree: it must find the one installed
 // beside it, play 30 frames and end cleanly.
@@ -133,6 +153,7 @@ INSTANTIATE_TEST_SUITE_P(Both, DataFolder, ::testing::Values("showcase", "showca
 
 TEST(Install, TheInstalledShowFindsItsDataFromAnyFolderAndMovesWithItsPrefix) {
     const std::string dest = scratch("destdir");
+    const Strays strays;
     const Outcome r = run("DESTDIR='" + dest + "' cmake --install '" + BIN + "' --prefix /usr", dest, dest);
     ASSERT_EQ(r.status, 0) << r.err;
     expectinstalled(dest + "/usr");
@@ -166,6 +187,7 @@ TEST(Package, TheDebianPackageHoldsTheShowAndStartsFromAnyFolder) {
     if (!hastool("cpack") || !hastool("dpkg-shlibdeps"))
         GTEST_SKIP() << "cpack or dpkg-shlibdeps is missing; run scripts/install-deps";
     const std::string dir = scratch("deb");
+    const Strays strays;
     Outcome r = run("cpack -G DEB -B '" + dir + "' --config '" + BIN + "/CPackConfig.cmake'", dir, dir);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     const std::string deb = dir + "/showcase_" SHOWCASE_VERSION_STRING "_amd64.deb";

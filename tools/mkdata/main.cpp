@@ -1,6 +1,8 @@
 // mkdata: writes the show's default data tree (scenes, pictures, texture maps, music) from code alone.
 //
-//   mkdata OUTDIR                          the whole tree under OUTDIR
+//   mkdata OUTDIR [LIST]                   the whole tree under OUTDIR; LIST names the files written, one a
+//                                          line, so that an install takes exactly those
+//   mkdata --fonts                         the font files the generator draws its text with, one a line
 //   mkdata --contact-sheet DATADIR OUT.png every picture and texture map of a tree on one sheet
 //   mkdata --icons THEMEDIR NAME          the program's icon in every size of the icon theme
 //
@@ -10,8 +12,10 @@
 #include "text.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -63,7 +67,31 @@ bool runjobs(const std::vector<Job> &jobs) {
     return !failed;
 }
 
-int generate(const fs::path &root) {
+// The list of the tree's files, one a line, written whole or not at all.
+bool writelist(const fs::path &list, const std::vector<std::string> &names, std::string &error) {
+    const fs::path part = list.string() + ".part";
+    FILE *f = fopen(part.c_str(), "w");
+    if (!f) {
+        error = part.string() + ": cannot write the list of files: " + strerror(errno);
+        return false;
+    }
+    for (const std::string &n : names) fprintf(f, "%s\n", n.c_str());
+    const bool written = !ferror(f);
+    if (fclose(f) != 0 || !written) {
+        error = part.string() + ": cannot write the list of files: " + strerror(errno);
+        fs::remove(part);
+        return false;
+    }
+    std::error_code ec;
+    fs::rename(part, list, ec);
+    if (ec) {
+        error = list.string() + ": cannot write the list of files: " + ec.message();
+        return false;
+    }
+    return true;
+}
+
+int generate(const fs::path &root, const char *list) {
     std::string error;
     if (!checkfonts(error)) {
         fprintf(stderr, "mkdata: %s\n", error.c_str());
@@ -122,6 +150,15 @@ int generate(const fs::path &root) {
         return 1;
     }
     printf("  gfx/artbalk.bmp\n");
+    if (list) {
+        std::vector<std::string> names;
+        for (const Job &j : jobs) names.push_back(j.name);
+        names.push_back("gfx/artbalk.bmp");
+        if (!writelist(list, names, error)) {
+            fprintf(stderr, "mkdata: %s\n", error.c_str());
+            return 1;
+        }
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     printf("mkdata: done in %.1f s (%s)\n", seconds, musicsummary().c_str());
     return 0;
@@ -147,10 +184,14 @@ int main(int argc, char **argv) {
         }
         return 0;
     }
-    if (argc != 2 || argv[1][0] == '-') {
-        fprintf(stderr, "usage: mkdata OUTDIR\n       mkdata --contact-sheet DATADIR OUT.png\n"
-                        "       mkdata --icons THEMEDIR NAME\n");
+    if (argc == 2 && std::string(argv[1]) == "--fonts") {
+        for (const std::string &f : fontfiles()) printf("%s\n", f.c_str());
+        return 0;
+    }
+    if (argc < 2 || argc > 3 || argv[1][0] == '-') {
+        fprintf(stderr, "usage: mkdata OUTDIR [LIST]\n       mkdata --contact-sheet DATADIR OUT.png\n"
+                        "       mkdata --icons THEMEDIR NAME\n       mkdata --fonts\n");
         return 2;
     }
-    return generate(argv[1]);
+    return generate(argv[1], argc == 3 ? argv[2] : nullptr);
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <vector>
 
 namespace mkdata {
 
@@ -17,26 +18,31 @@ std::mutex fontlock; // FreeType faces are not shared between threads safely
 FT_Library library = nullptr;
 std::map<Font, FT_Face> faces;
 
+// Each font's file, and the Debian package that holds it (scripts/install-deps installs both for make run).
+struct FontFile {
+    Font font;
+    const char *file;
+    const char *package;
+};
+constexpr FontFile FONTS[] = {
+    {Font::Sans, "DejaVuSans.ttf", "fonts-dejavu-core"},
+    {Font::SansBold, "DejaVuSans-Bold.ttf", "fonts-dejavu-core"},
+    {Font::SansCondensedBold, "DejaVuSansCondensed-Bold.ttf", "fonts-dejavu-extra"},
+    {Font::Serif, "DejaVuSerif.ttf", "fonts-dejavu-core"},
+    {Font::SerifBold, "DejaVuSerif-Bold.ttf", "fonts-dejavu-core"},
+    {Font::SerifItalic, "DejaVuSerif-Italic.ttf", "fonts-dejavu-extra"},
+    {Font::Mono, "DejaVuSansMono.ttf", "fonts-dejavu-core"},
+    {Font::MonoBold, "DejaVuSansMono-Bold.ttf", "fonts-dejavu-core"},
+};
+
+const FontFile &fontfile(Font f) {
+    for (const FontFile &ff : FONTS)
+        if (ff.font == f) return ff;
+    return FONTS[0];
+}
+
 const char *filename(Font f) {
-    switch (f) {
-    case Font::Sans:
-        return "DejaVuSans.ttf";
-    case Font::SansBold:
-        return "DejaVuSans-Bold.ttf";
-    case Font::SansCondensedBold:
-        return "DejaVuSansCondensed-Bold.ttf";
-    case Font::Serif:
-        return "DejaVuSerif.ttf";
-    case Font::SerifBold:
-        return "DejaVuSerif-Bold.ttf";
-    case Font::SerifItalic:
-        return "DejaVuSerif-Italic.ttf";
-    case Font::Mono:
-        return "DejaVuSansMono.ttf";
-    case Font::MonoBold:
-        return "DejaVuSansMono-Bold.ttf";
-    }
-    return "DejaVuSans.ttf";
+    return fontfile(f).file;
 }
 
 FT_Face face(Font f) {
@@ -84,14 +90,21 @@ void setfontdir(const std::string &dir) {
 
 bool checkfonts(std::string &error) {
     std::lock_guard<std::mutex> guard(fontlock);
-    for (Font f : {Font::Sans, Font::SansBold, Font::SansCondensedBold, Font::Serif, Font::SerifBold,
-                   Font::SerifItalic, Font::Mono, Font::MonoBold}) {
-        if (!face(f)) {
-            error = fontdir + "/" + filename(f) + ": font cannot be opened (install fonts-dejavu-core)";
+    for (const FontFile &ff : FONTS) {
+        if (!face(ff.font)) {
+            error = fontdir + "/" + ff.file + ": font cannot be opened (install the package " + ff.package +
+                    "; 'make run' installs it)";
             return false;
         }
     }
     return true;
+}
+
+std::vector<std::string> fontfiles() {
+    std::lock_guard<std::mutex> guard(fontlock);
+    std::vector<std::string> files;
+    for (const FontFile &ff : FONTS) files.push_back(fontdir + "/" + ff.file);
+    return files;
 }
 
 float textwidth(Font font, float size, const std::string &text) {

@@ -4,6 +4,7 @@
 #include "raster.h"
 
 #include <string>
+#include <vector>
 
 namespace mkdata {
 
@@ -13,6 +14,8 @@ enum class Font { Sans, SansBold, SansCondensedBold, Serif, SerifBold, SerifItal
 void setfontdir(const std::string &dir);
 // Checks that every font can be opened; false with a message naming the missing file.
 bool checkfonts(std::string &error);
+// The font files the generator opens, with their folder.
+std::vector<std::string> fontfiles();
 
 // Advance width of the text in pixels at the given pixel size.
 float textwidth(Font font, float size, const std::string &text);
