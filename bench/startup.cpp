@@ -37,7 +37,9 @@ void launch(benchmark::State &state, const std::string &program, std::vector<std
     posix_spawn_file_actions_destroy(&quiet);
 }
 
-void BM_LaunchNothing(benchmark::State &state) { launch(state, "/bin/true", {}); }
+void BM_LaunchNothing(benchmark::State &state) {
+    launch(state, "/bin/true", {});
+}
 
 // Loads every scene and picture, sets up the display and music, and shows the intro's first frame.
 void BM_StartupToFirstIntroFrame(benchmark::State &state) {

@@ -14,7 +14,8 @@ bool writepng(const std::string &path, const uint32_t *pixels, int width, int he
 uint32_t framesum(const uint32_t *pixels, int width, int height);
 
 // The names a capture understands: a video file by its ending in any case (see capture_formats), a ".sums"
-// file of frame checksums, else a folder of numbered PNG frames and "audio.wav". Other media names are refused.
+// file of frame checksums, else a folder of numbered PNG frames and "audio.wav". Other media names are
+// refused.
 struct CaptureFormat {
     const char *ending; // ".mp4", ".lossless.mkv", ...
     const char *what;   // for --help and the README

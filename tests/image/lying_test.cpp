@@ -96,7 +96,8 @@ TEST(LyingPicturesDeathTest, RefusedFilesStopTheProgramNamingTheFileAndTheReason
         {CORPUS + "jpeg/gallery-65000.jpg", false, "the JPEG declares 65000 x 65000 pixels"},
         // 30000 x 30000 is a size a picture may have, but its progressive coefficients would need gigabytes.
         {CORPUS + "jpeg/progressive-30000.jpg", false,
-         "the picture is 30000 x 30000 pixels, too large for the show: decoding it needs more than the 256 MB a "
+         "the picture is 30000 x 30000 pixels, too large for the show: decoding it needs more than the 256 "
+         "MB a "
          "picture may take\n$"},
         {file("notjpeg.jpg", "BM not a jpeg at all"), false, "Not a JPEG file: starts with 0x42 0x4d"},
     };
