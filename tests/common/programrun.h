@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +24,18 @@ inline std::string slurp(const std::string &path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// What a shell command writes on its standard output.
+inline std::string output(const std::string &command) {
+    std::string out;
+    if (std::FILE *p = popen(command.c_str(), "r")) {
+        char buf[65536];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        pclose(p);
+    }
+    return out;
 }
 
 // A fresh, empty folder under the temporary folder, named for this process, so that suites of several build

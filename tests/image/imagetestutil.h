@@ -1,6 +1,8 @@
 // Helpers of the picture tests: a scratch folder, guarded buffers, ImageMagick as the reference.
 #pragma once
 
+#include "common/programrun.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -27,14 +29,7 @@ inline std::string readfile(const std::string &path) {
 }
 
 inline std::string runcapture(const std::string &cmd) {
-    std::string out;
-    if (std::FILE *p = popen(cmd.c_str(), "r")) {
-        char buf[65536];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        pclose(p);
-    }
-    return out;
+    return programrun::output(cmd);
 }
 
 // A destination block with guard bytes behind it, so that a write past its end shows.

@@ -30,14 +30,7 @@ Outcome run(const std::string &args, const std::string &dir, const std::string &
 
 // What a command writes on its standard output.
 std::string shell(const std::string &cmd) {
-    std::string out;
-    if (std::FILE *p = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        pclose(p);
-    }
-    return out;
+    return programrun::output(cmd);
 }
 
 double rms(const std::vector<int16_t> &s, size_t from, size_t to) {

@@ -162,6 +162,11 @@ struct PageCase {
 };
 
 const std::vector<PageCase> &pagecases() {
+    // A phone both ways round: the tour by touch reaches the key tour's screens at every key.
+    const std::vector<std::pair<const char *, const char *>> phone = {
+        {"touchdevice", "true"}, {"starttext", "tap to start"},
+        {"backshown", "true"},   {"differ", "[]"},
+        {"wrongkeys", ""},       {"untouched", ""}};
     static const std::vector<PageCase> cases = {
         // A click while the data still loads: "starting…", then the show with its sound, and nothing of the
         // program's start-up lines in the console.
@@ -198,25 +203,8 @@ const std::vector<PageCase> &pagecases() {
          "page offline",
          false,
          {{"online", "120"}, {"offline", "120"}, {"offlineworker", "true"}}},
-        // A phone both ways round: the tour by touch reaches the key tour's screens at every key.
-        {"PhonePortrait",
-         "touch 390x844",
-         false,
-         {{"touchdevice", "true"},
-          {"starttext", "tap to start"},
-          {"backshown", "true"},
-          {"differ", "[]"},
-          {"wrongkeys", ""},
-          {"untouched", ""}}},
-        {"PhoneLandscape",
-         "touch 844x390",
-         false,
-         {{"touchdevice", "true"},
-          {"starttext", "tap to start"},
-          {"backshown", "true"},
-          {"differ", "[]"},
-          {"wrongkeys", ""},
-          {"untouched", ""}}},
+        {"PhonePortrait", "touch 390x844", false, phone},
+        {"PhoneLandscape", "touch 844x390", false, phone},
     };
     return cases;
 }
