@@ -157,7 +157,7 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
 // screen read back from the larger one at the pixel in the middle of each 2 x 2 block is the smaller one
 // exactly where it is 2D (the art menu); where textures are drawn smaller than a texel a pixel, the
 // larger frame samples them at other points, so there each 8 x 8 block of the smaller frame is compared
-// by its mean colour with its 16 x 16 block of the larger (a frame late, these agree on under a third).
+// by its mean colour with its 16 x 16 block of the larger (three frames late, as few as 0.13 agree).
 TEST_F(Programs, AtTwiceTheSizeEveryScreenIsTheSameScreenLarger) {
     const std::string dir = scratch("tour-scale2");
     writekeys(dir + "/walk.keys", "55.0 Right\n55.8 Left\n56.6 Enter\n59.6 Down\n60.4 Enter\n61.2 Escape\n"
