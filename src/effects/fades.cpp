@@ -86,8 +86,8 @@ void fadeinpicture(unsigned char *dest, const unsigned char *src, uint32_t mask,
 
 void fadetowhite(unsigned char *buf, uint32_t add, int scale) {
     const __m128i a = _mm_set1_epi32(static_cast<int>(add));
-    // The last column (scale pixels wide) is left alone: the last four pixels of a row add to as many of
-    // them as lie before it.
+    // The last column, scale pixels wide, stays as it is: the group of four pixels that reaches into it
+    // adds only to those before it, and groups that lie wholly inside it are not touched.
     const int w = LOWW * scale, keep = scale & 3;
     const int lanes[4] = {static_cast<int>(add), keep < 3 ? static_cast<int>(add) : 0,
                           keep < 2 ? static_cast<int>(add) : 0, keep < 1 ? static_cast<int>(add) : 0};
