@@ -63,7 +63,7 @@ SHOWBENCH(BM_memcpy_640x480);
 template <auto Fade> void fadeinbench(benchmark::State &state) {
     auto &bf = buffers();
     for (auto _ : state) {
-        Fade(bf.a.data(), bf.b.data(), fadenrtab[0x5A]);
+        Fade(bf.a.data(), bf.b.data(), fadenrtab[0x5A], 1);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(LOW));
@@ -74,7 +74,7 @@ SHOWBENCH(fadeinbench<plain::fadeinpicture>)->Name("BM_fadeinpicture_plain");
 template <auto Fade> void fadetowhitebench(benchmark::State &state) {
     auto &bf = buffers();
     for (auto _ : state) {
-        Fade(bf.a.data(), fadenrtab[3]);
+        Fade(bf.a.data(), fadenrtab[3], 1);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(LOW));
@@ -86,7 +86,7 @@ SHOWBENCH(fadetowhitebench<plain::fadetowhite>)->Name("BM_fadetowhite_plain");
 template <auto Fade> void saturatingaddbench(benchmark::State &state) {
     auto &bf = buffers();
     for (auto _ : state) {
-        for (size_t q = 0; q < HIGH; q += LOW) Fade(bf.a.data() + q, bf.b.data() + q, fadenrtab[255]);
+        for (size_t q = 0; q < HIGH; q += LOW) Fade(bf.a.data() + q, bf.b.data() + q, fadenrtab[255], 1);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(HIGH));
@@ -98,7 +98,7 @@ template <auto Glow> void hilightbench(benchmark::State &state) {
     auto &bf = buffers();
     int glow = 0;
     for (auto _ : state) {
-        Glow(glow, bf.a.data(), bf.bar.data(), 600);
+        Glow(glow, bf.a.data(), bf.bar.data(), 600, 1);
         glow = (glow + 2) & 127;
         benchmark::ClobberMemory();
     }

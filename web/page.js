@@ -8,9 +8,24 @@
 // is mode switching); debug passes the program's standard output to the console; test runs on the virtual
 // 60 Hz clock without sound, with the key script keys= (default tour.keys, none for keys=) and at most
 // frames= shown frames; with sums it collects a checksum of every shown frame in showcase.framesums.
+// scale=N (1 to 8) draws the 3D parts N times larger; scale=auto takes the largest N whose screen fits the
+// page as it is when the show loads.
 const params = new URLSearchParams(location.search)
+const MAXSCALE = 8
+function scaleoption(value, fixedmode) {
+  if (value === 'auto') {
+    const ratio = window.devicePixelRatio || 1
+    const w = (fixedmode ? 640 : 320) / ratio
+    const h = (fixedmode ? 480 : 240) / ratio
+    const fit = Math.floor(Math.min(window.innerWidth / w, window.innerHeight / h))
+    return Math.max(1, Math.min(MAXSCALE, fit))
+  }
+  const n = Number(value)
+  return Number.isInteger(n) && n >= 1 && n <= MAXSCALE ? n : 1
+}
 const options = {
   fixedmode: params.get('mode') === 'fixed',
+  scale: scaleoption(params.get('scale'), params.get('mode') === 'fixed'),
   test: params.has('test'),
   debug: params.has('debug'),
   keys: params.has('keys') ? params.get('keys') : 'tour.keys',
@@ -40,6 +55,7 @@ const phone = touchdevice && Math.min(screen.width, screen.height) < 600
 // What the tests and the curious can look at.
 const showcase = {
   program,
+  scale: options.scale, // the 3D parts drawn this many times larger (--scale)
   testmode,
   touchdevice,
   state: 'loading', // loading, ready (waiting for the start), running, ended, failed
@@ -371,6 +387,7 @@ async function launch() {
     onAbort: (what) => reporterror(new Error(`the program stopped (${what})`)),
   })
   const args = ['--data', '/data']
+  if (options.scale > 1) args.push('--scale', String(options.scale))
   if (testmode) {
     args.push('--headless')
     if (options.keys) {

@@ -1,10 +1,12 @@
 // What both presentation variants share: the frame size, the surfaces, the failure reporters and the
 // release of the display objects.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "display/display.h"
 #include "platform/program.h"
+#include "state/state.h"
 
 int vesax = 320, vesay = 240;
 const int vesaxx4 = 1280;
@@ -14,6 +16,39 @@ DirectDraw *lpDD = nullptr;
 Surface *lpDDSPrimary = nullptr;
 Surface *lpDDSBack = nullptr;
 DDSURFACEDESC ddsdPrim, ddsdBack;
+
+namespace {
+int askedx = 320, askedy = 240;
+// A 640 x 480 screen in a larger frame: enlarged by whole multiples (0: frames are copied as they are)
+// and centred.
+int enlarged = 0, enlargedleft = 0, enlargedtop = 0;
+} // namespace
+
+int askedwidth() {
+    return askedx;
+}
+int askedheight() {
+    return askedy;
+}
+
+void setframesize(int x, int y) {
+    askedx = x;
+    askedy = y;
+    enlarged = 0;
+    if (showscale <= 1) {
+        vesax = x;
+        vesay = y;
+        return;
+    }
+    vesax = 320 * showscale;
+    vesay = 240 * showscale;
+    if (x == 640 && y == 480) {
+        // Half the scale where that is whole, else the largest whole multiple that fits.
+        enlarged = std::max(1, std::min(vesax / 640, vesay / 480));
+        enlargedleft = (vesax - 640 * enlarged) / 2;
+        enlargedtop = (vesay - 480 * enlarged) / 2;
+    }
+}
 
 void fillprimarydesc(DDSURFACEDESC &d) {
     std::memset(&d, 0, sizeof d);
@@ -110,10 +145,32 @@ bool copytobacksurface(const unsigned char *buffer) {
     if (!lpDDSBack || surface_lock(lpDDSBack, &ddsdBack, DDLOCK_WAIT) != 0) return false;
     const long pitch = ddsdBack.lPitch & ~3L;
     unsigned char *dst = static_cast<unsigned char *>(ddsdBack.lpSurface);
+    if (enlarged > 0) {
+        // Each pixel of the 640 x 480 screen becomes a block; the border keeps the black the surface was
+        // made with.
+        const int k = enlarged;
+        const uint32_t *src = reinterpret_cast<const uint32_t *>(buffer);
+        for (int y = 0; y < 480; y++) {
+            uint32_t *row = reinterpret_cast<uint32_t *>(dst + (enlargedtop + y * k) * pitch) + enlargedleft;
+            for (int x = 0; x < 640; x++)
+                for (int i = 0; i < k; i++) row[x * k + i] = src[y * 640 + x];
+            for (int i = 1; i < k; i++)
+                std::memcpy(dst + (enlargedtop + y * k + i) * pitch + enlargedleft * 4, row,
+                            size_t(640) * k * 4);
+        }
+        surface_unlock(lpDDSBack);
+        return true;
+    }
     for (int y = 0; y < vesay; y++)
         std::memcpy(dst + y * pitch, buffer + size_t(y) * vesax * 4, size_t(vesax) * 4);
     surface_unlock(lpDDSBack);
     return true;
+}
+
+void blitwholescreen(const unsigned char *buffer) {
+    if (!lpDDSPrimary || !copytobacksurface(buffer)) return;
+    const RECT whole{0, 0, surface_width(lpDDSPrimary), surface_height(lpDDSPrimary)};
+    processbliterror(int(surface_blt(lpDDSPrimary, &whole, lpDDSBack)));
 }
 
 // Creates the primary and the back surface of the current frame size and clears the back surface.

@@ -16,6 +16,9 @@ extern DDSURFACEDESC ddsdPrim, ddsdBack;
 void initvideomode();
 void switchmode(int x, int y);
 void blittoscreen(const unsigned char *buffer);
+// A 640 x 480 screen over the whole screen, enlarged as the frame size says: the picture view at a larger
+// scale, which at scale 1 writes into the back surface itself.
+void blitwholescreen(const unsigned char *buffer);
 void processddrawcreaterror(unsigned code);
 void processbliterror(int code);
 void finiDDObjects();

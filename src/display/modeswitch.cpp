@@ -14,21 +14,21 @@ int displaywindowheight() {
 void initvideomode() {
     DirectDrawCreate(&lpDD);
     dd_setcooperativelevel(lpDD, nullptr, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
+    if (showscale > 1) setframesize(askedwidth(), askedheight());
     dd_setdisplaymode(lpDD, vesax, vesay, 32);
     createsurfaces();
     for (int i = 0; i < 3; i++) dd_waitforverticalblank(lpDD, DDWAITVB_BLOCKBEGIN);
 }
 
 void switchmode(int x, int y) {
-    vesax = x;
-    vesay = y;
+    setframesize(x, y);
     if (!lpDD) return; // released at the end of the show: nothing to show on
-    dd_setdisplaymode(lpDD, x, y, 32);
+    dd_setdisplaymode(lpDD, vesax, vesay, 32);
     releasesurface(lpDDSPrimary);
     releasesurface(lpDDSBack);
     fillprimarydesc(ddsdPrim);
     dd_createsurface(lpDD, ddsdPrim, &lpDDSPrimary);
-    fillbackdesc(ddsdBack, x, y);
+    fillbackdesc(ddsdBack, vesax, vesay);
     processddrawcreaterror(dd_createsurface(lpDD, ddsdBack, &lpDDSBack));
     for (int i = 0; i < 5; i++) {
         dd_waitforverticalblank(lpDD, DDWAITVB_BLOCKBEGIN);

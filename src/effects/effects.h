@@ -3,16 +3,18 @@
 
 #include <cstdint>
 
-// --- fades and blends (320 x 240 buffers) ---
+// --- fades and blends (320 x 240 buffers, or those enlarged scale times: every size below times scale) ---
 extern uint32_t fadenrtab[256]; // entry k = k x 0x010101
 extern const int FADESTEP;      // 4
 void fillfadenrtab();
 // dest += src AND mask, per byte with saturation, all 76,800 pixels.
-void fadeinpicture(unsigned char *dest, const unsigned char *src, uint32_t mask);
+void fadeinpicture(unsigned char *dest, const unsigned char *src, uint32_t mask, int scale = 1);
 // buf += add, per byte with saturation, rows 1..239, columns 0..318.
-void fadetowhite(unsigned char *buf, uint32_t add);
+void fadetowhite(unsigned char *buf, uint32_t add, int scale = 1);
 // The selection box of the artists' bar (100 pixels a row) at srcrow, glowing red by glow (0..127).
-void hilightselection(int glow, unsigned char *dest, const unsigned char *src, int srcrow);
+void hilightselection(int glow, unsigned char *dest, const unsigned char *src, int srcrow, int scale = 1);
+// src (width x height) into dest with each pixel a scale x scale block, no smoothing.
+void enlargepicture(const unsigned char *src, int width, int height, unsigned char *dest, int scale);
 
 // --- fractal leaves and particles (640 x 480 buffers) ---
 extern float x[6], xd[6], xdd[6], xddd[6], sx[6];

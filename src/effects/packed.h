@@ -64,9 +64,9 @@ inline __m128i mulscale4(__m128i a, __m128i b) {
 
 // The reference versions of the packed-byte routines of effects.h: same arguments, same bytes.
 namespace plain {
-void fadeinpicture(unsigned char *dest, const unsigned char *src, uint32_t mask);
-void fadetowhite(unsigned char *buf, uint32_t add);
-void hilightselection(int glow, unsigned char *dest, const unsigned char *src, int srcrow);
+void fadeinpicture(unsigned char *dest, const unsigned char *src, uint32_t mask, int scale = 1);
+void fadetowhite(unsigned char *buf, uint32_t add, int scale = 1);
+void hilightselection(int glow, unsigned char *dest, const unsigned char *src, int srcrow, int scale = 1);
 void plot(uint32_t *dest, const uint32_t *sprite);
 void motionblur(unsigned char *buffer, uint32_t amount);
 void mergepicandparticles(const unsigned char *particles, unsigned char *dest, const unsigned char *picture);

@@ -30,8 +30,9 @@ const CaptureFormat *capture_formatof(const std::string &dest);
 
 // Starts a capture to dest. Returns false with a message when the name is refused or the place cannot be
 // written; a folder may be new, empty or a previous capture's, whose files it replaces. Frames are encoded
-// off the calling thread; the files are the same whatever the timing.
-bool capture_start(const std::string &dest);
+// off the calling thread; the files are the same whatever the timing. A video is written at videowidth x
+// videoheight, every screen scaled to that size; PNG frames and checksums keep each screen's own size.
+bool capture_start(const std::string &dest, int videowidth = 640, int videoheight = 480);
 void capture_frame(const uint32_t *pixels, int width, int height);
 void capture_audio(const float *stereo, int frames);
 // True once writing has failed (the message is given once, at capture_finish); the run should end.

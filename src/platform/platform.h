@@ -66,6 +66,8 @@ struct PlatformOptions {
     int volume = -1;           // the viewer's music level, 0..VOLUME_FULL; -1: the show's own level
     bool mute = false;         // start muted
     bool dummywindow = false;  // tests: a real SDL window and renderer even on the dummy video driver
+    int videowidth = 640;      // the size a video capture is written at, whatever size each screen has
+    int videoheight = 480;
 };
 extern PlatformOptions platformoptions;
 

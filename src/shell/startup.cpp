@@ -1,6 +1,7 @@
 // Start-up, the window procedure, the main loop and the way out.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -63,6 +64,9 @@ void usage(const char *program) {
                 "  --data DIR        play the data tree in DIR (default: see below)\n"
                 "  --volume N        music volume, 0 to 100 (default %d: the show's own level)\n"
                 "  --mute            start with the music muted\n"
+                "  --scale N         draw the 3D parts N times larger, 320N x 240N, 1 to 8 (default 1:\n"
+                "                    the show's own 320 x 240); the screen, screenshots and captures\n"
+                "                    grow with it\n"
                 "  --keys FILE       press keys from a script: lines of 'SECONDS KEY', KEY one of Enter,\n"
                 "                    Escape, Left, Right, Up, Down, Space, Close, F12, Minus, Plus, M;\n"
                 "                    an optional 'xN' repeats\n"
@@ -126,6 +130,16 @@ int showcasemain(int argc, char **argv) {
                 return 2;
             }
             options.volume = volume_frompercent(int(v));
+        } else if (a == "--scale") {
+            if (!needvalue(i, argc, "--scale")) return 2;
+            char *end = nullptr;
+            const long v = std::strtol(argv[++i], &end, 10);
+            if (!end || end == argv[i] || *end || v < 1 || v > MAXSCALE) {
+                std::fprintf(stderr, "%s: --scale wants a whole number from 1 to %d, not '%s'\n",
+                             programname(), MAXSCALE, argv[i]);
+                return 2;
+            }
+            showscale = int(v);
         } else if (a == "--window") {
             options.window = true;
         } else if (a == "--headless") {
@@ -171,18 +185,25 @@ int showcasemain(int argc, char **argv) {
     // F12 writes where the show was started, unless it plays the installed tree: then it was most likely
     // started from a menu, and the pictures folder is where its user will look (the empty name).
     options.screenshotdir = tree.installed ? std::string() : std::string(cwd);
+    // A video keeps the size of the largest screen the display shows: the 3D frame's screen, or the
+    // 640 x 480 screens when that is larger.
+    options.videowidth = std::max(640, displaywindowwidth() * showscale);
+    options.videoheight = std::max(480, displaywindowheight() * showscale);
     if (!platform_init(options)) return 2;
     return runshow(WindowProc);
 }
 
 int runshow(WNDPROC proc) {
     initengine();
-    hWnd = CreateShowWindow("Veltor", displaywindowwidth(), displaywindowheight(), proc);
+    hWnd =
+        CreateShowWindow("Veltor", displaywindowwidth() * showscale, displaywindowheight() * showscale, proc);
     if (!hWnd) return 2;
     initmidas();
     ShowCursor(false);
-    virscr = static_cast<unsigned char *>(mymalloc(1228800, 4096));
-    virscr2 = static_cast<unsigned char *>(mymalloc(1228800, 4096));
+    // Room for a 640 x 480 screen, or for the 3D frame when it is larger.
+    const long framebytes = std::max(1228800L, 1228800L * showscale * showscale / 4);
+    virscr = static_cast<unsigned char *>(mymalloc(framebytes, 4096));
+    virscr2 = static_cast<unsigned char *>(mymalloc(framebytes, 4096));
     init3dscenes();
     initvideomode();
     playmodule();

@@ -13,11 +13,11 @@
 
 world *introw = nullptr, *menuw = nullptr;
 world introwereld, menuwereld;
+renderframe showframe = makerenderframe(1);
 int objartleft = 0, objartright = 0;
 unsigned char *zarnbw, *veltorbw, *eyepic, *menubgd, *artmenu, *artbalk, *credits, *greetings, *piconscreen;
 picture thepics[13];
 
-static constexpr long ARTBALKBYTES = 100 * 1600 * 4;
 static constexpr long PICBYTES = 640 * 1000 * 4;
 
 static const picture gallerytable[13] = {
@@ -60,17 +60,47 @@ static unsigned char *newpicture(long bytes) {
     return static_cast<unsigned char *>(mymalloc(bytes, 4));
 }
 
+// A picture drawn over or under the 3D frame, read at its own size by read into a block of bytes, and
+// enlarged once by whole multiples to the frame's size (mend first puts right what the show keeps black).
+template <typename Read, typename Mend>
+static unsigned char *framepicture(int width, int height, Read read, Mend mend) {
+    const int k = showframe.scale;
+    const long bytes = long(width) * height * 4;
+    if (k == 1) {
+        unsigned char *p = newpicture(bytes);
+        read(p, bytes);
+        mend(p);
+        return p;
+    }
+    std::vector<unsigned char> small(size_t(bytes), 0);
+    read(small.data(), bytes);
+    mend(small.data());
+    unsigned char *p = newpicture(bytes * k * k);
+    enlargepicture(small.data(), width, height, p, k);
+    return p;
+}
+
+static unsigned char *framepicture(int width, int height, const char *name, bool bmp) {
+    return framepicture(
+        width, height,
+        [&](unsigned char *p, long bytes) {
+            if (bmp)
+                readbmp32(name, 0, 0, p, bytes);
+            else
+                readjpg(name, p, bytes);
+        },
+        [](unsigned char *) {});
+}
+
 void init3dscenes() {
     introw = read3ds(".\\gfx\\intro.3DS");
     introwereld = *introw;
     prepareobjects(introw);
 
-    zarnbw = newpicture(LOWRESBYTES);
-    veltorbw = newpicture(LOWRESBYTES);
-    eyepic = newpicture(LOWRESBYTES);
-    readbmp32(".\\gfx\\veltor.bmp", 0, 0, veltorbw, LOWRESBYTES);
-    readbmp32(".\\gfx\\zarn.bmp", 0, 0, zarnbw, LOWRESBYTES);
-    readjpg(".\\gfx\\eye.jpg", eyepic, LOWRESBYTES);
+    showframe = makerenderframe(showscale);
+    veltorbw = framepicture(320, 240, ".\\gfx\\veltor.bmp", true);
+    zarnbw = framepicture(320, 240, ".\\gfx\\zarn.bmp", true);
+    eyepic = framepicture(320, 240, ".\\gfx\\eye.jpg", false);
 
     fillfadenrtab();
 
@@ -87,17 +117,17 @@ void init3dscenes() {
 
     // The last column of the background and the first row of the art menu are kept black: the fades
     // to white leave exactly that row and column alone.
-    menubgd = newpicture(LOWRESBYTES);
-    readjpg(".\\gfx\\menubgd.jpg", menubgd, LOWRESBYTES);
-    uint32_t *bg = reinterpret_cast<uint32_t *>(menubgd);
-    for (int y = 0; y < 240; y++) bg[y * 320 + 319] = 0;
-
-    artmenu = newpicture(LOWRESBYTES);
-    readjpg(".\\gfx\\artmenu.jpg", artmenu, LOWRESBYTES);
-    std::memset(artmenu, 0, 320 * 4);
-
-    artbalk = newpicture(ARTBALKBYTES);
-    readbmp32(".\\gfx\\artbalk.bmp", 0, 0, artbalk, ARTBALKBYTES);
+    auto readjpgof = [](const char *name) {
+        return [name](unsigned char *p, long bytes) { readjpg(name, p, bytes); };
+    };
+    menubgd = framepicture(320, 240, readjpgof(".\\gfx\\menubgd.jpg"), [](unsigned char *p) {
+        uint32_t *bg = reinterpret_cast<uint32_t *>(p);
+        for (int y = 0; y < 240; y++) bg[y * 320 + 319] = 0;
+    });
+    artmenu = framepicture(320, 240, readjpgof(".\\gfx\\artmenu.jpg"),
+                           [](unsigned char *p) { std::memset(p, 0, 320 * 4); });
+    // The bar is enlarged with the art menu it is copied into.
+    artbalk = framepicture(100, 1600, ".\\gfx\\artbalk.bmp", true);
     artmenumove(0);
 
     credits = newpicture(HIRESBYTES);

@@ -20,10 +20,10 @@ bool exitinprogress() {
 static void flyframe(int segment, float f, int white) {
     const int camframe = clampcamframe(menuw, static_cast<long>(f));
     if (onsequencepass) onsequencepass({segment, camframe, white});
-    facesortprocessexit(menuw, virscr, menurotpos, camframe);
-    if (white >= 0) fadetowhite(virscr, fadenrtab[std::clamp(white, 0, 255)]);
+    facesortprocessexit(menuw, virscr, menurotpos, camframe, showframe);
+    if (white >= 0) fadetowhite(virscr, fadenrtab[std::clamp(white, 0, 255)], showframe.scale);
     blittoscreen(virscr);
-    std::memcpy(virscr, menubgd, LOWRESBYTES);
+    std::memcpy(virscr, menubgd, framebytes());
 }
 
 void runexit() {
@@ -62,8 +62,8 @@ void runexit() {
         if (nomessages()) {
             framestart();
             if (onsequencepass) onsequencepass({3, -1, e.level()});
-            std::memcpy(virscr, eyepic, LOWRESBYTES);
-            fadetowhite(virscr, fadenrtab[std::clamp(e.level(), 0, 255)]);
+            std::memcpy(virscr, eyepic, framebytes());
+            fadetowhite(virscr, fadenrtab[std::clamp(e.level(), 0, 255)], showframe.scale);
             blittoscreen(virscr);
             frameend();
         }

@@ -28,7 +28,7 @@ void runartmenu() {
     while (whichpart == PART_ARTMENU && !QUIT) {
         if (pumpmessage()) continue;
         glcount += 2;
-        hilightselection(glcount & 127, artmenu, artbalk, artmenupos);
+        hilightselection(glcount & 127, artmenu, artbalk, artmenupos, showframe.scale);
         blittoscreen(artmenu);
     }
 }
@@ -36,7 +36,11 @@ void runartmenu() {
 void artmenumove(int pos) {
     uint32_t *dest = reinterpret_cast<uint32_t *>(artmenu);
     const uint32_t *bar = reinterpret_cast<const uint32_t *>(artbalk);
-    for (int r = 1; r < 240; r++) std::memcpy(dest + r * 320 + 20, bar + (pos + r) * 100, 100 * 4);
+    // Menu and bar are enlarged alike: each row of the larger menu takes the row of the larger bar
+    // that lies as far below the position.
+    const int k = showframe.scale;
+    for (int r = k; r < 240 * k; r++)
+        std::memcpy(dest + long(r) * 320 * k + 20 * k, bar + (long(pos) * k + r) * 100 * k, 100 * k * 4);
 }
 
 static void movebar(int step) {
@@ -67,6 +71,20 @@ void showpicture() {
 
 void showpiconscreen(int ofs) {
     if (!lpDDSBack) return;
+    if (showscale > 1) {
+        // A larger screen: the view is put together at 640 x 480 and enlarged into it.
+        const picture &pic = thepics[curartsel];
+        const int rows = std::min(480, pic.height - ofs);
+        const int cols = std::min(pic.width, 640);
+        std::memset(virscr2, 0, HIRESBYTES);
+        for (int y = 0; y < rows; y++) {
+            const long row = static_cast<long>(ofs + y) * pic.width;
+            if (row < 0 || row + cols > PICBYTES / 4) break;
+            std::memcpy(virscr2 + y * 640 * 4, piconscreen + row * 4, cols * 4);
+        }
+        blitwholescreen(virscr2);
+        return;
+    }
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
     if (surface_lock(lpDDSBack, &desc, DDLOCK_WAIT) != DD_OK) return;
@@ -102,7 +120,7 @@ void scrollpicdown() {
 }
 
 void backtoartmenu() {
-    std::memcpy(virscr, artmenu, LOWRESBYTES);
+    std::memcpy(virscr, artmenu, framebytes());
     switchmode(320, 240);
     whichpart = PART_ARTMENU;
     runartmenu();

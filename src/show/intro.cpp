@@ -24,13 +24,13 @@ void pass(int segment, world *w, float pos, overlay ov, const unsigned char *log
     // A stall can push a position far; the camera table ends where the scene does.
     const int camframe = clampcamframe(w, static_cast<long>(pos));
     if (onsequencepass) onsequencepass({segment, camframe, ov == overlay::none ? -1 : level});
-    facesortprocess(w, virscr, camframe);
+    facesortprocess(w, virscr, camframe, showframe);
     // A level that overshot in a stall still names an entry of the table.
     const uint32_t grey = fadenrtab[std::clamp(level, 0, 255)];
-    if (ov == overlay::logo) fadeinpicture(virscr, logo, grey);
-    if (ov == overlay::white) fadetowhite(virscr, grey);
+    if (ov == overlay::logo) fadeinpicture(virscr, logo, grey, showframe.scale);
+    if (ov == overlay::white) fadetowhite(virscr, grey, showframe.scale);
     blittoscreen(virscr);
-    if (menubackground) std::memcpy(virscr, menubgd, LOWRESBYTES);
+    if (menubackground) std::memcpy(virscr, menubgd, framebytes());
     frameend();
 }
 

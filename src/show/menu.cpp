@@ -90,17 +90,17 @@ void shiftopenartmenu(world *w, unsigned char *screen, int shift, const renderfr
 }
 
 void boxframe(int frame, const unsigned char *background) {
-    facesortprocessmenutobox(menuw, virscr, menurotpos, frame);
+    facesortprocessmenutobox(menuw, virscr, menurotpos, frame, showframe);
     blittoscreen(virscr);
-    if (background) std::memcpy(virscr, background, LOWRESBYTES);
+    if (background) std::memcpy(virscr, background, framebytes());
 }
 
 static void turnmenu(int step) {
     const unsigned char p = menurotpos;
     for (int i = 0; i <= 16; i++) {
-        facesortprocessmenu(menuw, virscr, static_cast<unsigned char>(p + step * i));
+        facesortprocessmenu(menuw, virscr, static_cast<unsigned char>(p + step * i), showframe);
         blittoscreen(virscr);
-        std::memcpy(virscr, menubgd, LOWRESBYTES);
+        std::memcpy(virscr, menubgd, framebytes());
     }
     menurotpos = static_cast<unsigned char>(p + step * 16);
 }
@@ -116,9 +116,9 @@ void movemenuleft() {
 }
 
 static void doorframe(int shift) {
-    shiftopenartmenu(menuw, virscr, shift);
+    shiftopenartmenu(menuw, virscr, shift, showframe);
     blittoscreen(virscr);
-    std::memcpy(virscr, artmenu, LOWRESBYTES);
+    std::memcpy(virscr, artmenu, framebytes());
 }
 
 void movecamtobox() {
@@ -130,12 +130,12 @@ void movecamtobox() {
 void movecamfrombox() {
     const long n = menuw->numframes;
     for (int shift = 100; shift >= 1; shift--) doorframe(shift);
-    std::memcpy(virscr, menubgd, LOWRESBYTES);
+    std::memcpy(virscr, menubgd, framebytes());
     for (int k = 1; k <= 97; k += 4) boxframe(static_cast<int>(n - k), menubgd);
 }
 
 void drawmenu() {
-    std::memcpy(virscr, menubgd, LOWRESBYTES);
+    std::memcpy(virscr, menubgd, framebytes());
     boxframe(static_cast<int>(menuw->numframes - 100), nullptr);
 }
 

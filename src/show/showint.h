@@ -1,7 +1,15 @@
 // Helpers shared by the show's sequences (not part of the show's public face).
 #pragma once
 
+#include "render/render.h"
 #include "scene/scene.h"
+
+// The frame the show draws its 3D parts into: 320 x 240, or that times showscale. Set with the assets.
+extern renderframe showframe;
+// Bytes of that frame, and of each 320 x 240 picture of the show enlarged to its size.
+inline long framebytes() {
+    return showframe.pitch * showframe.height;
+}
 
 // One step of a pump that runs inside a key handler: removes one waiting message and dispatches it.
 // Returns false when the queue was empty. A WM_QUIT taken here sets QUIT and is posted again, so the

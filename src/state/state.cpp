@@ -10,6 +10,7 @@
 char QUIT = 0;
 char waitblank = 0;
 unsigned char *virscr = nullptr, *virscr2 = nullptr;
+int showscale = 1;
 float costab[256], sintab[256];
 int T1[8], T2[8];
 int POSINTS = 0;

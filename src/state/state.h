@@ -18,7 +18,10 @@ enum PARTS : unsigned char {
 // --- state.cpp: flags, buffers, tables, the message record and the frame-timing ring ---
 extern char QUIT;                       // the show is ending; timed loops stop drawing
 extern char waitblank;                  // presentation waits for the end of the vertical blank
-extern unsigned char *virscr, *virscr2; // 640 x 480 frame buffers
+extern unsigned char *virscr, *virscr2; // frame buffers: 640 x 480, or the 3D frame when that is larger
+// How many times larger than 320 x 240 the show draws its 3D frames (1 to 8; 1 is the show as it always
+// was). Set once, before the show starts.
+extern int showscale;
 extern float costab[256], sintab[256];
 extern int T1[8], T2[8]; // tick counts before rendering and after presenting
 extern int POSINTS;      // ring slot of the next rendered frame

@@ -106,6 +106,41 @@ TEST_F(Presentation, LargeFrameIsHalvedInTheFixedModeAndFillsTheModeSwitchingScr
     }
 }
 
+// --scale: the screen grows with the 3D frame (the fixed mode's keeps it in its top-left quarter), and a
+// 640 x 480 screen is enlarged into it by half the scale where that is whole (4), else by the largest whole
+// multiple that fits (1 at 3), centred on black.
+TEST_F(Presentation, AtALargerScaleTheScreenGrowsAndA640ScreenIsEnlargedAndCentredInIt) {
+    for (int s : {3, 4}) {
+        finiDDObjects();
+        showscale = s;
+        switchmode(320, 240);
+        initvideomode();
+        const int w = 320 * s, h = 240 * s;
+        ASSERT_EQ(surface_width(lpDDSPrimary), fixedmode ? 2 * w : w);
+        ASSERT_EQ(surface_height(lpDDSPrimary), fixedmode ? 2 * h : h);
+        const auto f = frame(w, h, 7);
+        blittoscreen(f.data());
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++)
+                ASSERT_EQ(screenat(x, y), pixelof(f, w, x, y)) << s << ": " << x << "," << y;
+        switchmode(640, 480);
+        EXPECT_EQ(vesax, w);
+        EXPECT_EQ(vesay, h);
+        const auto g = frame(640, 480, 8);
+        blittoscreen(g.data());
+        const int m = s / 2, left = (w - 640 * m) / 2, top = (h - 480 * m) / 2;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                const bool inside = x >= left && x < left + 640 * m && y >= top && y < top + 480 * m;
+                ASSERT_EQ(screenat(x, y), inside ? pixelof(g, 640, (x - left) / m, (y - top) / m) : 0u)
+                    << s << ": " << x << "," << y;
+            }
+    }
+    finiDDObjects();
+    showscale = 1;
+    switchmode(320, 240);
+}
+
 TEST_F(Presentation, AFrameThatCannotBeLockedIsDropped) {
     const auto first = frame(320, 240, 4), second = frame(320, 240, 5);
     blittoscreen(first.data());

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "effects/effects.h"
+#include "effects/packed.h"
 #include "pixels.h"
 
 namespace {
@@ -79,6 +80,42 @@ TEST(Fades, SelectionBoxIsCopiedFromTheBarWithTheGlowInRed) {
     hilightselection(127, bytes(menu), bytes(red), 0);
     EXPECT_EQ(menu[26 * W + 38], 0x00FF1234u);
     EXPECT_EQ(menu[73 * W + 101], 0x00FF1234u);
+}
+
+// At a larger scale each effect works on the enlarged frame and pictures and must give exactly the
+// enlargement of its 320 x 240 result, with SSE2 and without; scales 2, 3 and 5 leave the fade to white's
+// untouched column 2, 3 and 5 pixels wide, across the routine's four-pixel groups.
+TEST(Fades, AtALargerScaleEachEffectGivesTheEnlargementOfItsResult) {
+    fillfadenrtab();
+    auto frame = randompixels(N, 5), logo = randompixels(N, 6);
+    auto bar = randompixels(100 * 1600, 7);
+    auto enlarged = [](std::vector<uint32_t> v, int w, int h, int k) {
+        std::vector<uint32_t> out(v.size() * k * k);
+        enlargepicture(bytes(v), w, h, bytes(out), k);
+        return out;
+    };
+    for (int k : {2, 3, 5}) {
+        auto bigframe = enlarged(frame, W, H, k), biglogo = enlarged(logo, W, H, k);
+        auto bigbar = enlarged(bar, 100, 1600, k);
+        auto small = frame;
+        fadeinpicture(bytes(small), bytes(logo), fadenrtab[0x5A]);
+        fadetowhite(bytes(small), fadenrtab[0x31]);
+        hilightselection(77, bytes(small), bytes(bar), 1200);
+        const auto want = enlarged(small, W, H, k);
+        for (bool fast : {true, false}) {
+            auto big = bigframe;
+            if (fast) {
+                fadeinpicture(bytes(big), bytes(biglogo), fadenrtab[0x5A], k);
+                fadetowhite(bytes(big), fadenrtab[0x31], k);
+                hilightselection(77, bytes(big), bytes(bigbar), 1200, k);
+            } else {
+                plain::fadeinpicture(bytes(big), bytes(biglogo), fadenrtab[0x5A], k);
+                plain::fadetowhite(bytes(big), fadenrtab[0x31], k);
+                plain::hilightselection(77, bytes(big), bytes(bigbar), 1200, k);
+            }
+            ASSERT_TRUE(big == want) << "scale " << k << (fast ? "" : ", plain");
+        }
+    }
 }
 
 } // namespace

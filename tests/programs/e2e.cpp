@@ -71,6 +71,11 @@ TEST_P(EndToEnd, OptionsAreCheckedAndExplained) {
     r = runprogram(program, "--frames many", dir);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("--frames"), std::string::npos);
+    for (const char *bad : {"0", "9", "2x", ""}) {
+        r = runprogram(program, std::string("--scale '") + bad + "'", dir);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("--scale wants a whole number from 1 to 8"), std::string::npos) << r.err;
+    }
     r = runprogram(program, "--bogus", dir);
     EXPECT_EQ(r.status, 2);
     r = runprogram(program, "--headless --data " + dir + "/nowhere", dir);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <jpeglib.h>
 
@@ -149,6 +150,75 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
                     worst = std::max(worst, std::abs(shown.at(x, y)[k] - eye.at(x, y)[k]));
         EXPECT_LE(worst, 4) << "the last frame is the eye, at most a trace of white left";
     }
+}
+
+// --scale 2: the same show, twice the size. A short walk (the intro, the menu, the gallery with a picture,
+// the credits) captured at both sizes. The 640 x 480 screens are the same at both sizes. A 320 x 240
+// screen read back from the larger one at the pixel in the middle of each 2 x 2 block is the smaller one
+// exactly where it is 2D (the art menu); where textures are drawn smaller than a texel a pixel, the
+// larger frame samples them at other points, so there each 8 x 8 block of the smaller frame is compared
+// by its mean colour with its 16 x 16 block of the larger (three frames late, as few as 0.13 agree).
+TEST_F(Programs, AtTwiceTheSizeEveryScreenIsTheSameScreenLarger) {
+    const std::string dir = scratch("tour-scale2");
+    writekeys(dir + "/walk.keys", "55.0 Right\n55.8 Left\n56.6 Enter\n59.6 Down\n60.4 Enter\n61.2 Escape\n"
+                                  "61.6 Escape\n65.0 Right\n65.8 Enter\n68.0 Escape\n69.0 Close\n");
+    std::string caps[2];
+    for (int k = 0; k < 2; k++) {
+        caps[k] = dir + "/cap" + std::to_string(k + 1);
+        const Outcome r = runprogram("showcase-fs",
+                                     "--data " + datadir() + " --keys " + dir + "/walk.keys --scale " +
+                                         std::to_string(k + 1) + " --capture " + caps[k],
+                                     dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    const int frames = countframes(caps[0]);
+    ASSERT_GT(frames, 4000);
+    ASSERT_EQ(countframes(caps[1]), frames) << "the same frames, whatever their size";
+    int lowres = 0, hires = 0, exact = 0;
+    double worstblocks = 1.0, centres = 0.0;
+    for (int n = 1; n <= frames; n += 5) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%06d.png", n);
+        const Rgb small = readpng(caps[0] + name), large = readpng(caps[1] + name);
+        ASSERT_EQ(large.width, 640) << name;
+        ASSERT_EQ(large.height, 480) << name;
+        if (small.width == 640) {
+            hires++;
+            ASSERT_TRUE(small.px == large.px) << name << ": the 640 x 480 screen as it is";
+            continue;
+        }
+        ASSERT_EQ(small.width, 320) << name;
+        lowres++;
+        long same = 0;
+        for (int y = 0; y < 240; y++)
+            for (int x = 0; x < 320; x++)
+                same += std::memcmp(small.at(x, y), large.at(2 * x + 1, 2 * y + 1), 3) == 0;
+        exact += same == 320 * 240;
+        centres += double(same) / (320 * 240);
+        int alike = 0;
+        for (int by = 0; by < 240; by += 8)
+            for (int bx = 0; bx < 320; bx += 8) {
+                long a[3] = {0, 0, 0}, b[3] = {0, 0, 0};
+                for (int y = 0; y < 16; y++)
+                    for (int x = 0; x < 16; x++)
+                        for (int k = 0; k < 3; k++) {
+                            if (x < 8 && y < 8) a[k] += small.at(bx + x, by + y)[k];
+                            b[k] += large.at(2 * bx + x, 2 * by + y)[k];
+                        }
+                int most = 0;
+                for (int k = 0; k < 3; k++) most = std::max(most, int(std::abs(a[k] / 64 - b[k] / 256)));
+                alike += most <= 16;
+            }
+        const double share = alike / 1200.0;
+        worstblocks = std::min(worstblocks, share);
+        EXPECT_GE(share, 0.97) << name;
+    }
+    EXPECT_GT(lowres, 700);
+    EXPECT_GT(hires, 30);
+    EXPECT_GT(exact, 20) << "the art menu's frames, block for block";
+    std::printf("%d frames of 320 x 240 (%d exact; block middles alike %.3f on average, 8 x 8 blocks alike "
+                "%.4f at worst); %d of 640 x 480\n",
+                lowres, exact, centres / lowres, worstblocks, hires);
 }
 
 #if defined(TOUR_PROGRAMS_FS_ONLY)

@@ -7,8 +7,9 @@
 //   node browser.mjs SITE touch WxH [--shots DIR]   a phone: the tour's key script done by touch gestures,
 //                                                  its frames at every key against the key tour's
 //   node browser.mjs SITE figures                   load to start screen, click to first frame, download
-//   node browser.mjs SITE frames N [--fixed]      test mode: the checksums of the tour's first N frames
-//   node browser.mjs SITE speed                     unpaced menu turns in test mode: milliseconds a frame
+//   node browser.mjs SITE frames N [--fixed] [--scale K]  test mode: the checksums of the tour's first N
+//                                                  frames (K: ?scale=K)
+//   node browser.mjs SITE speed [--scale K]         unpaced menu turns in test mode: milliseconds a frame
 //   node browser.mjs SITE loudness MODULE SECONDS  the module's first seconds through the page's player
 //                                                  at the show's normal volume, rendered offline: RMS
 //
@@ -176,7 +177,7 @@ async function showrun(page, base, report) {
 
 async function framesrun(page, base, report) {
   const frames = Number(option('frames') ?? rest[0])
-  const mode = option('--fixed') ? '&mode=fixed' : ''
+  const mode = (option('--fixed') ? '&mode=fixed' : '') + (option('--scale') ? `&scale=${option('--scale')}` : '')
   await page.goto(`${base}?test&sums&nosw&keys=tour.keys&frames=${frames}${mode}`)
   const t0 = Date.now()
   await until(page, () => window.showcase && showcase.endings === 1, null, 1200000, 'the test run to end')
@@ -188,7 +189,8 @@ async function framesrun(page, base, report) {
 async function speedrun(page, base, report) {
   const turns = 120
   extra['/speed.keys'] = `60.0 Right x${turns}\n`
-  await page.goto(`${base}?test&nosw&keys=speed.keys&frames=${3600 + turns * 17 + 60}`)
+  const scale = option('--scale') ? `&scale=${option('--scale')}` : ''
+  await page.goto(`${base}?test&nosw&keys=speed.keys&frames=${3600 + turns * 17 + 60}${scale}`)
   await until(page, () => window.showcase && showcase.endings === 1, null, 600000, 'the speed run to end')
   const times = await page.evaluate(() => showcase.frametimes)
   // The turns begin at frame 3601 (60 s), 17 frames each. The page's clock is coarse, so a turn's frames

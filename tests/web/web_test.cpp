@@ -267,13 +267,13 @@ INSTANTIATE_TEST_SUITE_P(Browser, Page, ::testing::ValuesIn(pagecases()),
 namespace {
 
 // The desktop program's frames of the same key script, captured headless, as the program's own checksums.
-std::vector<uint32_t> nativesums(const char *program, long frames) {
+std::vector<uint32_t> nativesums(const char *program, long frames, const std::string &options = "") {
     const fs::path file = fs::temp_directory_path() / ("showcase-web-" + std::string(program) + "-" +
                                                        std::to_string(::getpid()) + ".sums");
     const std::string bin = SHOWCASE_BIN_DIR;
     const std::string cmd = bin + "/" + program + " --data " + bin + "/data --keys " + SHOWCASE_SOURCE_DIR +
                             "/scripts/tour.keys --capture " + file.string() + " --frames " +
-                            std::to_string(frames) + " >/dev/null 2>&1";
+                            std::to_string(frames) + " " + options + " >/dev/null 2>&1";
     std::vector<uint32_t> sums;
     if (std::system(cmd.c_str()) == 0) {
         std::FILE *f = std::fopen(file.c_str(), "r");
@@ -309,6 +309,14 @@ TEST_F(Browser, TheFixedModePresentationShowsTheSameFramesToo) {
     const Report r = run("frames " + std::to_string(frames) + " --fixed");
     if (skipped) GTEST_SKIP() << field(r.json, "skipped");
     expectsame(nativesums("showcase", frames), numbers(field(r.json, "framesums")), frames);
+}
+
+// ?scale=2 plays the show twice the size, as --scale 2 does.
+TEST_F(Browser, TwiceTheSizeShowsTheSameFramesAsTheDesktopProgram) {
+    constexpr long frames = 900;
+    const Report r = run("frames " + std::to_string(frames) + " --scale 2");
+    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
+    expectsame(nativesums("showcase-fs", frames, "--scale 2"), numbers(field(r.json, "framesums")), frames);
 }
 
 // The module at the show's normal volume, 40 of 64: the desktop capture's sound of the first ten seconds and

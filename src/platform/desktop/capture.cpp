@@ -65,8 +65,6 @@ const char *const OTHERNAMES[] = {
     ".jpg",  ".jpeg", ".bmp", ".tga",  ".tif", ".tiff", ".webp", ".avif"};
 
 constexpr int SLOTS = 8;
-// The video keeps one size whatever size the screen has at the moment.
-constexpr int VIDEO_WIDTH = 640, VIDEO_HEIGHT = 480;
 // The end of ffmpeg's messages that is kept: its reason is the last line.
 constexpr size_t LOG_KEPT = 64 * 1024;
 
@@ -90,6 +88,8 @@ struct CaptureState {
     std::string ffmpeglog;
     std::FILE *sums = nullptr; // a ".sums" capture: one frame checksum a line, nothing else
     long frames = 0;
+    // The video keeps one size whatever size the screen has at the moment.
+    int videowidth = 640, videoheight = 480;
     std::vector<uint32_t> scaled; // one frame of the video's size (writer thread only)
     // The workers and their queue.
     Slot slots[SLOTS];
@@ -272,10 +272,11 @@ bool writeall(int fd, const void *data, size_t n) {
 
 void videoframe(const Slot &s) {
     // The screen scaled to the video's size, nearest neighbour.
-    for (int y = 0; y < VIDEO_HEIGHT; y++) {
-        const uint32_t *src = s.pixels.data() + size_t(y * s.height / VIDEO_HEIGHT) * s.width;
-        uint32_t *dst = cap->scaled.data() + size_t(y) * VIDEO_WIDTH;
-        for (int x = 0; x < VIDEO_WIDTH; x++) dst[x] = src[x * s.width / VIDEO_WIDTH] | 0xFF000000u;
+    const int vw = cap->videowidth, vh = cap->videoheight;
+    for (int y = 0; y < vh; y++) {
+        const uint32_t *src = s.pixels.data() + size_t(y * s.height / vh) * s.width;
+        uint32_t *dst = cap->scaled.data() + size_t(y) * vw;
+        for (int x = 0; x < vw; x++) dst[x] = src[x * s.width / vw] | 0xFF000000u;
     }
     if (!writeall(cap->ffmpegin, cap->scaled.data(), cap->scaled.size() * 4)) {
         std::lock_guard<std::mutex> g(cap->lock);
@@ -516,7 +517,7 @@ const CaptureFormat *capture_formatof(const std::string &dest) {
     return nullptr;
 }
 
-bool capture_start(const std::string &dest) {
+bool capture_start(const std::string &dest, int videowidth, int videoheight) {
     if (cap->active) capture_finish();
     const bool sound = endsinany(dest, SOUNDNAMES, std::size(SOUNDNAMES));
     if (!capture_formatof(dest) && (sound || endsinany(dest, OTHERNAMES, std::size(OTHERNAMES)))) {
@@ -536,6 +537,8 @@ bool capture_start(const std::string &dest) {
     }
     cap->format = capture_formatof(dest);
     cap->dest = dest;
+    cap->videowidth = videowidth > 0 ? videowidth : 640;
+    cap->videoheight = videoheight > 0 ? videoheight : 480;
     cap->frames = cap->wavframes = 0;
     cap->failed = false;
     cap->ffmpegstopped = false;
@@ -591,7 +594,8 @@ bool capture_start(const std::string &dest) {
                                          "-pix_fmt",
                                          "bgra",
                                          "-s",
-                                         std::to_string(VIDEO_WIDTH) + "x" + std::to_string(VIDEO_HEIGHT),
+                                         std::to_string(cap->videowidth) + "x" +
+                                             std::to_string(cap->videoheight),
                                          "-r",
                                          "60",
                                          "-i",
@@ -618,7 +622,7 @@ bool capture_start(const std::string &dest) {
         cap->ffmpeg = pid;
         cap->ffmpegin = in[1];
         cap->logreader = std::thread(readlog, err[0], std::ref(cap->ffmpeglog));
-        cap->scaled.assign(size_t(VIDEO_WIDTH) * VIDEO_HEIGHT, 0);
+        cap->scaled.assign(size_t(cap->videowidth) * cap->videoheight, 0);
     }
     startworkers();
     cap->active = true;

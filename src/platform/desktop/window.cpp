@@ -317,7 +317,7 @@ bool platform_init(const PlatformOptions &o) {
     audio_setviewer(o.volume < 0 ? VOLUME_NORMAL : o.volume, o.mute);
     volume_hideoverlay();
     if (!o.keys.empty() && !loadscript(o.keys)) return false;
-    if (!o.capture.empty() && !capture_start(o.capture)) return false;
+    if (!o.capture.empty() && !capture_start(o.capture, o.videowidth, o.videoheight)) return false;
     return true;
 }
 
@@ -342,6 +342,7 @@ HWND CreateShowWindow(const char *title, int width, int height, WNDPROC proc) {
     const Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     // A comfortable integer multiple of the screen that fits the desktop.
     int k = 1;
+    int ww = width, wh = height;
     SDL_DisplayMode dm;
     if (SDL_GetDesktopDisplayMode(0, &dm) == 0) {
         const int base = width < 640 ? 640 : width; // a 320-wide screen is shown at 640 and above too
@@ -350,14 +351,21 @@ HWND CreateShowWindow(const char *title, int width, int height, WNDPROC proc) {
         while ((k + scale) * width <= dm.w * 9 / 10 && (k + scale) * height <= dm.h * 9 / 10 &&
                k + scale <= 4 * scale)
             k += scale;
+        ww = width * k;
+        wh = height * k;
+        // A larger frame than the desktop holds (--scale) opens a window that fits, the screen shown
+        // smaller in it; full screen and a larger window show it whole.
+        for (int d = 2; (ww > dm.w * 9 / 10 || wh > dm.h * 9 / 10) && d <= width; d++) {
+            ww = width / d;
+            wh = height / d;
+        }
     }
-    ps.window =
-        SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * k, height * k, flags);
+    ps.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ww, wh, flags);
     if (!ps.window) {
         std::fprintf(stderr, "%s: cannot open a window: %s\n", programname(), SDL_GetError());
         return nullptr;
     }
-    SDL_SetWindowMinimumSize(ps.window, width / 2, height / 2);
+    SDL_SetWindowMinimumSize(ps.window, std::min(width / 2, 320), std::min(height / 2, 240));
     createrenderer();
     if (!platformoptions.window) desktop_setfullscreen(ps.window, true);
     SDL_ShowWindow(ps.window);
