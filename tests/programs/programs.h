@@ -43,13 +43,6 @@ inline int countframes(const std::string &dir) {
     return n;
 }
 
-// The frame shown at a moment of a capture (60 frames a second, the first frame is number 1).
-inline std::string frameat(const std::string &cap, double seconds) {
-    char name[64];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", int(seconds * 60.0) + 1);
-    return cap + name;
-}
-
 // The 16-bit samples of a capture's audio.wav; empty unless its header's data size is the file's.
 inline std::vector<int16_t> wavsamples(const std::string &path) {
     const std::string w = slurp(path);
