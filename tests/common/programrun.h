@@ -1,16 +1,19 @@
 // Running the programs and tools from a test as a user does: a shell command started in a folder, its exit
-// status and what it wrote; scratch folders of the test's own process.
+// status and what it wrote; scratch folders of the test's own process; the sound a program wrote.
 #pragma once
 
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace programrun {
 
@@ -59,6 +62,28 @@ inline Outcome run(const std::string &command, const std::string &cwd, const std
     r.out = slurp(logs + "/out.txt");
     r.err = slurp(logs + "/err.txt");
     return r;
+}
+
+// The 16-bit samples of a WAV file's data chunk, channels interleaved; empty when there is none or the file
+// ends before the size its header gives (a capture whose header was never finished).
+inline std::vector<int16_t> wavsamples(const std::string &path) {
+    const std::string w = slurp(path);
+    auto le32 = [&w](size_t at) {
+        uint32_t v;
+        std::memcpy(&v, &w[at], 4);
+        return v;
+    };
+    for (size_t at = 12; w.compare(0, 4, "RIFF") == 0 && at + 8 <= w.size();) {
+        const size_t size = le32(at + 4);
+        if (w.compare(at, 4, "data") == 0) {
+            if (at + 8 + size > w.size()) return {};
+            std::vector<int16_t> s(size / 2);
+            std::memcpy(s.data(), w.data() + at + 8, s.size() * 2);
+            return s;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return {};
 }
 
 inline bool hastool(const char *tool) {

@@ -105,7 +105,7 @@ TEST(BmpReaderDeathTest, MissingFileSaysSoOnStandardOutput) {
             readbmp32(".\\gfx\\missing.bmp", 0, 0, dest.data(), dest.size());
         },
         "");
-    EXPECT_EQ(readfile(out), "BMP file not found\n");
+    EXPECT_EQ(slurp(out), "BMP file not found\n");
 }
 
 TEST(BmpReader, AgreesWithImageMagick) {

@@ -7,8 +7,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -21,16 +19,7 @@ inline std::string testdir() {
     return dir;
 }
 
-inline std::string readfile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline std::string runcapture(const std::string &cmd) {
-    return programrun::output(cmd);
-}
+using programrun::slurp;
 
 // A destination block with guard bytes behind it, so that a write past its end shows.
 class Guarded {
@@ -58,7 +47,7 @@ class Guarded {
 
 // Is this a BMP of the one form the reader understands: 40-byte header, 24 bits, uncompressed?
 inline bool isplain24bitbmp(const std::string &path) {
-    const std::string b = readfile(path);
+    const std::string b = slurp(path);
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return false;
     auto le = [&](size_t at, int n) {
         uint32_t v = 0;
@@ -72,10 +61,10 @@ void readbmp32(const char *filename, int x, int y, unsigned char *dest, size_t d
 
 // Decodes path with our reader and with ImageMagick, and expects the same pixels.
 inline void expectsameasimagemagick(const std::string &path) {
-    const std::string size = runcapture("identify -format '%w %h' '" + path + "'");
+    const std::string size = programrun::output("identify -format '%w %h' '" + path + "'");
     int w = 0, h = 0;
     ASSERT_EQ(std::sscanf(size.c_str(), "%d %d", &w, &h), 2) << path;
-    const std::string rgb = runcapture("convert '" + path + "' -depth 8 rgb:-");
+    const std::string rgb = programrun::output("convert '" + path + "' -depth 8 rgb:-");
     ASSERT_EQ(rgb.size(), size_t(w) * h * 3) << path;
     Guarded dest(size_t(w) * h * 4);
     readbmp32(path.c_str(), 0, 0, dest.data(), dest.size());

@@ -121,7 +121,7 @@ TEST(LyingPicturesDeathTest, RefusedFilesStopTheProgramNamingTheFileAndTheReason
 
 TEST(LyingPictures, TheInMemoryReadersRefuseWithAReasonInsteadOfEndingTheProgram) {
     std::vector<unsigned char> dest(640 * 480 * 4);
-    const std::string jpeg = readfile(CORPUS + "jpeg/progressive.jpg");
+    const std::string jpeg = slurp(CORPUS + "jpeg/progressive.jpg");
     const auto *bytes = reinterpret_cast<const unsigned char *>(jpeg.data());
     EXPECT_EQ(decodejpg(bytes, jpeg.size(), dest.data(), dest.size()), nullptr);
     for (size_t cut : {size_t(0), size_t(2), size_t(20), jpeg.size() / 2}) {
@@ -131,7 +131,7 @@ TEST(LyingPictures, TheInMemoryReadersRefuseWithAReasonInsteadOfEndingTheProgram
             EXPECT_GT(std::string(why).size(), 0u) << cut;
         }
     }
-    const std::string huge = readfile(CORPUS + "jpeg/gallery-65000.jpg");
+    const std::string huge = slurp(CORPUS + "jpeg/gallery-65000.jpg");
     const char *why = decodejpg(reinterpret_cast<const unsigned char *>(huge.data()), huge.size(),
                                 dest.data(), dest.size());
     ASSERT_NE(why, nullptr);

@@ -1,11 +1,12 @@
 // The intro logos are drawn lettering, not text filled with a gradient: against a gradient fill of their
 // own shape they hold many more colours and many more edges inside the letters (bevels, creases,
 // highlights, the mirrored horizon of the chrome, the grain of the stone).
+#include "image/image.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,21 +19,14 @@ struct Logo {
     int at(int x, int y, int c) const { return rgb[static_cast<size_t>((y * w + x) * 3 + c)]; }
 };
 
+// A logo through the show's own BMP reader; its format and size are the tree test's to check.
 Logo readlogo(const std::string &rel) {
-    std::ifstream in(std::string(SHOWCASE_DATA_DIR) + "/" + rel, std::ios::binary);
-    std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)), {});
     Logo l;
-    if (b.size() < 54) return l;
-    l.w = b[18] | b[19] << 8;
-    l.h = b[22] | b[23] << 8;
-    const int pitch = (l.w * 3 + 3) / 4 * 4;
-    if (b.size() < 54u + static_cast<size_t>(pitch * l.h)) return Logo{};
-    l.rgb.resize(static_cast<size_t>(l.w * l.h * 3));
-    for (int y = 0; y < l.h; ++y)
-        for (int x = 0; x < l.w; ++x)
-            for (int c = 0; c < 3; ++c)
-                l.rgb[static_cast<size_t>((y * l.w + x) * 3 + c)] =
-                    b[54 + static_cast<size_t>((l.h - 1 - y) * pitch + x * 3 + 2 - c)];
+    l.w = 320, l.h = 240;
+    std::vector<unsigned char> px(320 * 240 * 4);
+    readbmp32((std::string(SHOWCASE_DATA_DIR) + "/" + rel).c_str(), 0, 0, px.data(), px.size());
+    for (size_t i = 0; i < 320 * 240; ++i)
+        for (size_t c = 0; c < 3; ++c) l.rgb.push_back(px[i * 4 + 2 - c]);
     return l;
 }
 
@@ -92,8 +86,6 @@ Logo gradientfill(const Logo &l, const std::vector<bool> &on) {
 TEST(Logos, AreDrawnLetteringWithMoreColoursAndEdgesThanAGradientFill) {
     for (const char *file : {"gfx/zarn.bmp", "gfx/veltor.bmp"}) {
         const Logo l = readlogo(file);
-        ASSERT_EQ(l.w, 320) << file;
-        ASSERT_EQ(l.h, 240) << file;
         const std::vector<bool> on = letters(l);
         size_t area = 0;
         for (bool b : on) area += b;

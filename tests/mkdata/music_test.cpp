@@ -1,14 +1,14 @@
 // The module as a listener hears it: rendered by openmpt123 (the reference player of the library the show
 // plays it with) and measured there: loudness by ffmpeg's EBU R 128 meter, stereo width as the level of
 // the side signal against the middle, and the seam where the song loops back to its start.
+#include "common/programrun.h"
+
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.hpp>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -18,44 +18,19 @@ namespace {
 
 const std::string MODULE = std::string(SHOWCASE_DATA_DIR) + "/music/velun.xm";
 
-// Output of a shell command, or empty when it fails.
-std::string run(const std::string &command) {
-    std::string out;
-    if (FILE *p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        if (pclose(p) != 0) out.clear();
-    }
-    return out;
-}
-
 // Renders the module `plays` times through into a 16-bit stereo WAV at 48 kHz; returns its path.
 std::string render(int plays) {
-    const std::string out = (std::filesystem::temp_directory_path() /
-                             ("velun-" + std::to_string(getpid()) + "-" + std::to_string(plays) + ".wav"))
-                                .string();
+    const std::string out = programrun::scratch("music", std::to_string(plays)) + "/velun.wav";
     const std::string cmd =
         std::string(OPENMPT123_PROGRAM) + " --batch --quiet --force --no-float --samplerate 48000 --repeat " +
         std::to_string(plays - 1) + " -o '" + out + "' '" + MODULE + "' >/dev/null 2>&1 && echo ok";
-    return run(cmd).find("ok") != std::string::npos ? out : "";
+    return programrun::output(cmd).find("ok") != std::string::npos ? out : "";
 }
 
 // The samples of a 16-bit stereo WAV, as -1..1, left and right interleaved.
 std::vector<float> readwav(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)), {});
     std::vector<float> s;
-    for (size_t at = 12; at + 8 <= b.size();) {
-        const uint32_t size =
-            b[at + 4] | b[at + 5] << 8 | b[at + 6] << 16 | static_cast<uint32_t>(b[at + 7]) << 24;
-        if (std::memcmp(&b[at], "data", 4) == 0) {
-            for (size_t i = at + 8; i + 1 < at + 8 + size && i + 1 < b.size(); i += 2)
-                s.push_back(static_cast<float>(static_cast<int16_t>(b[i] | b[i + 1] << 8)) / 32768.0f);
-            break;
-        }
-        at += 8 + size + (size & 1);
-    }
+    for (int16_t v : programrun::wavsamples(path)) s.push_back(float(v) / 32768.0f);
     return s;
 }
 
@@ -77,10 +52,10 @@ class Rendered : public ::testing::Test {
 TEST_F(Rendered, LoudnessIsNearMinus20LufsAndThePartsAreSpreadAcrossTheStereoField) {
     const std::string wav = render(1);
     ASSERT_FALSE(wav.empty()) << "openmpt123 could not render " << MODULE;
-    const std::string report = run(std::string(FFMPEG_PROGRAM) + " -hide_banner -nostats -i '" + wav +
-                                   "' -af ebur128 -f null - 2>&1");
+    const std::string report = programrun::output(
+        std::string(FFMPEG_PROGRAM) + " -hide_banner -nostats -i '" + wav + "' -af ebur128 -f null - 2>&1");
     const std::vector<float> s = readwav(wav);
-    std::filesystem::remove(wav);
+    std::filesystem::remove_all(std::filesystem::path(wav).parent_path());
     const size_t at = report.rfind("I:");
     ASSERT_NE(at, std::string::npos) << report;
     const double lufs = std::stod(report.substr(at + 2));
@@ -109,7 +84,7 @@ TEST_F(Rendered, TheLoopBackToTheStartHasNoSeam) {
     const std::string wav = render(2);
     ASSERT_FALSE(wav.empty()) << "openmpt123 could not render " << MODULE;
     const std::vector<float> s = readwav(wav);
-    std::filesystem::remove(wav);
+    std::filesystem::remove_all(std::filesystem::path(wav).parent_path());
     const size_t rate = 48000, seam = static_cast<size_t>(std::lround(seconds * rate));
     ASSERT_GT(s.size() / 2, seam + 2 * rate) << "the second time through is missing";
     // The two seconds either side of the loop point at about the same level.

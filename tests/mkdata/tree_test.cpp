@@ -2,6 +2,7 @@
 // and by ImageMagick's identify; both scenes by lib3ds and by the show's own loading (frame counts, doors,
 // items, material kinds, texture maps, coverage of the frame); the artists' bar; the module by libopenmpt,
 // which loads it without a warning and plays it as composed.
+#include "common/programrun.h"
 #include "image/image.h"
 #include "math/math3d.h"
 #include "render/render.h"
@@ -97,16 +98,13 @@ TEST(Peers, EveryPictureHasItsFormatAndSize) {
         GTEST_SKIP() << "identify not installed";
     std::string command = "cd '" + DATA + "' && '" + identify + "' -format '%d/%f %m %w %h\\n'";
     for (const auto &[file, what] : expected) command += " '" + file + "'";
-    FILE *p = popen((command + " 2>&1").c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    char line[512];
+    std::istringstream lines(programrun::output(command + " 2>&1"));
     size_t seen = 0;
-    for (; fgets(line, sizeof line, p); ++seen) {
-        const std::string l(line, std::strcspn(line, "\n")), file = l.substr(0, l.find(' '));
+    for (std::string l; std::getline(lines, l); ++seen) {
+        const std::string file = l.substr(0, l.find(' '));
         ASSERT_TRUE(expected.count(file)) << l;
         EXPECT_EQ(l.substr(file.size() + 1), expected[file]) << file;
     }
-    pclose(p);
     EXPECT_EQ(seen, expected.size());
 }
 

@@ -1,5 +1,7 @@
 // The platform layer as the show sees it: key codes, the keys it keeps for itself, the close request,
-// scripted keys on the virtual clock, and file names as the show writes them.
+// scripted keys on the virtual clock, and file names as the show writes them. And what it does for the
+// viewer: volume keys that never reach the show, and F12 screenshots that say where they went, falling back
+// when the chosen folder cannot be written; the PNG writer that screenshots and captures share.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -7,26 +9,24 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "common/pngfile.h"
+#include "common/programrun.h"
 #include "display/display.h"
+#include "platform/capture.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "platform/screen.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string scratch() {
-    const fs::path dir = fs::temp_directory_path() / "showcase-platform-test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
-}
 
 void pushkey(SDL_Keycode key, Uint16 mod = KMOD_NONE, bool repeat = false) {
     SDL_Event e{};
@@ -57,7 +57,7 @@ class Platform : public ::testing::Test {
 } // namespace
 
 TEST_F(Platform, KeysBecomeVirtualKeyMessagesAndTheLayerKeepsItsOwn) {
-    const std::string dir = scratch();
+    const std::string dir = programrun::scratch("platform", "keys");
     PlatformOptions o;
     o.screenshotdir = dir;
     start(o);
@@ -92,11 +92,12 @@ TEST_F(Platform, KeysBecomeVirtualKeyMessagesAndTheLayerKeepsItsOwn) {
 
     const std::string shot = dir + "/showcase-0001.png";
     ASSERT_TRUE(fs::exists(shot));
-    std::FILE *p = popen(("convert " + shot + " -format '%w %h %[pixel:p{0,0}]' info:").c_str(), "r");
-    char line[128] = {};
-    ASSERT_NE(std::fgets(line, sizeof line, p), nullptr);
-    pclose(p);
-    EXPECT_NE(std::string(line).find("320 240 srgb(255,128,0)"), std::string::npos) << line;
+    const Rgb png = readpng(shot);
+    ASSERT_EQ(png.width, 320);
+    ASSERT_EQ(png.height, 240);
+    EXPECT_EQ(png.at(0, 0)[0], 255);
+    EXPECT_EQ(png.at(0, 0)[1], 128);
+    EXPECT_EQ(png.at(0, 0)[2], 0);
     surface_release(back);
     surface_release(primary);
     dd_release(dd);
@@ -167,7 +168,7 @@ TEST_F(Platform, TermAndInterruptSignalsCloseTheWindow) {
 }
 
 TEST_F(Platform, ScriptedKeysArriveOnTheVirtualClock) {
-    const std::string dir = scratch();
+    const std::string dir = programrun::scratch("platform", "keys");
     std::ofstream(dir + "/k.keys") << "# a comment\n0.1 Right\n\n0.05 Up x2   # two ticks apart\n"
                                       "0.15 Down x5184000   # held for a day, not laid out in memory\n"
                                       "0.2 Close\n";
@@ -188,7 +189,7 @@ TEST_F(Platform, ScriptedKeysArriveOnTheVirtualClock) {
 
 // A script that makes no sense is refused with one line naming the file, the line and the fault.
 TEST_F(Platform, KeyScriptFaultsNameTheLine) {
-    const std::string path = scratch() + "/k.keys";
+    const std::string path = programrun::scratch("platform", "script") + "/k.keys";
     const struct {
         const char *line, *says;
     } cases[] = {
@@ -218,7 +219,7 @@ TEST_F(Platform, KeyScriptFaultsNameTheLine) {
 }
 
 TEST(Paths, ShowNamesFindFilesWhateverTheirCase) {
-    const std::string dir = scratch();
+    const std::string dir = programrun::scratch("platform", "paths");
     fs::create_directories(dir + "/gfx/Maps");
     std::ofstream(dir + "/gfx/Maps/rock.jpg") << "x";
     const fs::path old = fs::current_path();
@@ -230,4 +231,99 @@ TEST(Paths, ShowNamesFindFilesWhateverTheirCase) {
     EXPECT_NE(f, nullptr);
     if (f) std::fclose(f);
     fs::current_path(old);
+}
+
+TEST_F(Platform, VolumeKeysStepTheLevelMuteAndNeverReachTheShow) {
+    PlatformOptions o;
+    o.volume = volume_frompercent(50);
+    start(o);
+    EXPECT_EQ(audio_viewerlevel(), 32);
+    EXPECT_FLOAT_EQ(audio_viewergain(), 32.0f / 40.0f);
+    pushkey(SDLK_PLUS);
+    pushkey(SDLK_KP_PLUS);
+    pushkey(SDLK_EQUALS, KMOD_LSHIFT); // plus on a US keyboard
+    pushkey(SDLK_MINUS);
+    pushkey(SDLK_KP_MINUS, KMOD_NONE, true); // auto-repeat steps too
+    pushkey(SDLK_m);
+    pushkey(SDLK_m, KMOD_NONE, true); // but does not toggle mute back and forth
+    pushkey(SDLK_LEFT);
+    const std::vector<MSG> got = drain();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].wParam, WPARAM(VK_LEFT));
+    EXPECT_EQ(audio_viewerlevel(), 32 + VOLUME_STEP);
+    EXPECT_TRUE(audio_muted());
+    EXPECT_EQ(audio_viewergain(), 0.0f);
+    pushkey(SDLK_MINUS); // a volume key unmutes
+    drain();
+    EXPECT_FALSE(audio_muted());
+    EXPECT_EQ(audio_viewerlevel(), 32);
+    // The window shows the level for 1.5 s of the show's clock after the last change.
+    VolumeOverlay v{};
+    ASSERT_TRUE(volume_overlay(GetTickCount(), &v));
+    EXPECT_EQ(v.level, 32);
+    EXPECT_FALSE(v.muted);
+    for (int tick = 0; tick < 89; tick++) IdleMessage();
+    EXPECT_TRUE(volume_overlay(GetTickCount()));
+    for (int tick = 0; tick < 2; tick++) IdleMessage();
+    EXPECT_FALSE(volume_overlay(GetTickCount()));
+    for (int i = 0; i < 30; i++) pushkey(SDLK_PLUS);
+    drain();
+    EXPECT_EQ(audio_viewerlevel(), VOLUME_FULL);
+    // The command line's 0..100 and the player's scale.
+    EXPECT_EQ(volume_frompercent(0), 0);
+    EXPECT_EQ(volume_frompercent(100), VOLUME_FULL);
+    EXPECT_EQ(volume_frompercent(volume_percent(VOLUME_NORMAL)), VOLUME_NORMAL);
+    EXPECT_EQ(volume_frompercent(250), VOLUME_FULL);
+}
+
+TEST(Screenshots, GoToTheChosenFolderElseThePicturesFolderElseTheTemporaryFolder) {
+    const std::string home = programrun::scratch("shot", "home");
+    const std::string tmp = programrun::scratch("shot", "tmp");
+    const std::string chosen = programrun::scratch("shot", "chosen");
+    setenv("HOME", home.c_str(), 1);
+    setenv("TMPDIR", tmp.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    const std::vector<uint32_t> px(4 * 3, 0x00336699);
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(screenshot_write(px.data(), 4, 3, chosen), chosen + "/showcase-0001.png");
+    EXPECT_EQ(screenshot_write(px.data(), 4, 3, chosen), chosen + "/showcase-0002.png");
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_NE(said.find(chosen + "/showcase-0002.png\n"), std::string::npos) << said;
+
+    // An empty choice, or one that cannot be written: the pictures folder of user-dirs.dirs.
+    fs::create_directories(home + "/.config");
+    std::ofstream(home + "/.config/user-dirs.dirs") << "# written by xdg-user-dirs-update\n"
+                                                    << "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
+    EXPECT_EQ(screenshot_write(px.data(), 4, 3, ""), home + "/Bilder/showcase-0001.png");
+    EXPECT_EQ(screenshot_write(px.data(), 4, 3, chosen + "/gone"), home + "/Bilder/showcase-0002.png");
+    // Without that file, ~/Pictures; with no usable home either, the temporary folder.
+    fs::remove(home + "/.config/user-dirs.dirs");
+    EXPECT_EQ(screenshot_write(px.data(), 4, 3, ""), home + "/Pictures/showcase-0001.png");
+    setenv("HOME", (home + "/nowhere\x01/x").c_str(), 1);
+    fs::create_directories(home + "/nowhere\x01");
+    std::ofstream(home + "/nowhere\x01/x") << "a file, not a folder";
+    EXPECT_EQ(screenshot_write(px.data(), 4, 3, chosen + "/gone"), tmp + "/showcase-0001.png");
+    EXPECT_TRUE(fs::exists(tmp + "/showcase-0001.png"));
+}
+
+// A write the disk refuses, caught where the picture is written out (a large one) or only when it is closed
+// (a small one): the system's reason, nothing printed by the PNG library, and no part of the picture left.
+TEST(Screenshots, AFullDiskGivesTheSystemsReasonAndLeavesNoPartOfThePicture) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    const std::string dir = programrun::scratch("shot", "full");
+    for (int size : {4, 512}) {
+        std::vector<uint32_t> px(size_t(size) * size);
+        uint32_t seed = 1;
+        for (uint32_t &p : px) p = seed = seed * 1664525u + 1013904223u; // does not compress away
+        const std::string path = dir + "/shot.png";
+        fs::create_symlink("/dev/full", path + ".part"); // where the picture is written before its rename
+        std::string why;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(writepng(path, px.data(), size, size, 1, &why)) << size;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << size;
+        EXPECT_EQ(why, path + ": No space left on device") << size;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(path + ".part"))) << size;
+        EXPECT_FALSE(fs::exists(path)) << size;
+    }
 }

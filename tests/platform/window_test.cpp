@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/pngfile.h"
+#include "common/programrun.h"
 #include "display/display.h"
 #include "platform/desktop/fullscreen.h"
 #include "platform/platform.h"
@@ -34,9 +35,7 @@ class DesktopWindow : public ::testing::Test {
         PlatformOptions o;
         o.window = true;
         o.dummywindow = true;
-        o.screenshotdir = std::filesystem::temp_directory_path() / "showcase-window-test";
-        std::filesystem::remove_all(o.screenshotdir);
-        std::filesystem::create_directories(o.screenshotdir);
+        o.screenshotdir = programrun::scratch("window", "shots");
         shots = o.screenshotdir;
         ASSERT_TRUE(platform_init(o));
         window = static_cast<SDL_Window *>(CreateShowWindow("Veltor", 320, 240, recordingproc));

@@ -28,11 +28,6 @@ Outcome run(const std::string &args, const std::string &dir, const std::string &
     return runprogram(program, args, dir, env);
 }
 
-// What a command writes on its standard output.
-std::string shell(const std::string &cmd) {
-    return programrun::output(cmd);
-}
-
 double rms(const std::vector<int16_t> &s, size_t from, size_t to) {
     double sum = 0;
     for (size_t i = from; i < to && i < s.size(); i++) sum += double(s[i]) * s[i];
@@ -41,8 +36,9 @@ double rms(const std::vector<int16_t> &s, size_t from, size_t to) {
 
 // Seconds from ffprobe: the end of the last packet of a stream.
 double streamend(const std::string &file, const char *stream) {
-    const std::string csv = shell(std::string("ffprobe -v error -select_streams ") + stream +
-                                  " -show_entries packet=pts_time,duration_time -of csv=p=0 '" + file + "'");
+    const std::string csv =
+        programrun::output(std::string("ffprobe -v error -select_streams ") + stream +
+                           " -show_entries packet=pts_time,duration_time -of csv=p=0 '" + file + "'");
     double end = 0;
     std::istringstream in(csv);
     std::string line;
@@ -75,10 +71,10 @@ TEST_F(Captures, EveryVideoNameGivesAFileFfprobeReadsWithItsFramesRateAndSound) 
         ASSERT_EQ(r.status, 0) << ending << ": " << r.err;
         EXPECT_FALSE(fs::exists(file + ".parts")) << ending;
         const std::string v =
-            shell("ffprobe -v error -select_streams v -count_packets -show_entries "
-                  "stream=codec_name,r_frame_rate,avg_frame_rate,nb_read_packets,nb_frames -of "
-                  "default=nw=1 '" +
-                  file + "'");
+            programrun::output("ffprobe -v error -select_streams v -count_packets -show_entries "
+                               "stream=codec_name,r_frame_rate,avg_frame_rate,nb_read_packets,nb_frames -of "
+                               "default=nw=1 '" +
+                               file + "'");
         EXPECT_NE(v.find(std::string("codec_name=") + video), std::string::npos) << ending << "\n" << v;
         EXPECT_NE(v.find("r_frame_rate=60/1"), std::string::npos) << ending << "\n" << v;
         EXPECT_NE(v.find("avg_frame_rate=60/1"), std::string::npos) << ending << "\n" << v;
@@ -89,9 +85,10 @@ TEST_F(Captures, EveryVideoNameGivesAFileFfprobeReadsWithItsFramesRateAndSound) 
                     v.find("nb_frames=" + std::to_string(frames)) != std::string::npos)
             << ending << "\n"
             << v;
-        const std::string a = shell("ffprobe -v error -select_streams a -show_entries stream=codec_name -of "
-                                    "default=nw=1 '" +
-                                    file + "'");
+        const std::string a =
+            programrun::output("ffprobe -v error -select_streams a -show_entries stream=codec_name -of "
+                               "default=nw=1 '" +
+                               file + "'");
         EXPECT_NE(a.find(std::string("codec_name=") + audio), std::string::npos) << ending << "\n" << a;
         EXPECT_NEAR(streamend(file, "v"), 1.5, 0.02) << ending;
         // Audio codecs work in blocks: the sound may run on by the last block's padding.
@@ -149,9 +146,10 @@ TEST_F(Captures, CtrlCInTheTerminalLeavesACompleteVideo) {
     std::sscanf(said.c_str() + at, "showcase-fs: captured %ld frames", &frames);
     EXPECT_GE(frames, 30);
     EXPECT_LT(frames, 60 * 60);
-    const std::string v = shell("ffprobe -v error -select_streams v -count_packets -show_entries "
-                                "stream=nb_read_packets -of default=nw=1 '" +
-                                file + "'");
+    const std::string v =
+        programrun::output("ffprobe -v error -select_streams v -count_packets -show_entries "
+                           "stream=nb_read_packets -of default=nw=1 '" +
+                           file + "'");
     EXPECT_EQ(v, "nb_read_packets=" + std::to_string(frames) + "\n");
     EXPECT_NEAR(streamend(file, "a"), double(frames) / 60.0, 0.03);
     EXPECT_FALSE(fs::exists(file + ".parts"));

@@ -20,6 +20,7 @@ namespace programs {
 namespace fs = std::filesystem;
 using programrun::Outcome;
 using programrun::slurp;
+using programrun::wavsamples;
 
 inline std::string datadir() {
     return std::string(SHOWCASE_BIN_DIR) + "/data";
@@ -41,25 +42,6 @@ inline int countframes(const std::string &dir) {
     for (const auto &e : fs::directory_iterator(dir))
         if (e.path().extension() == ".png") n++;
     return n;
-}
-
-// The frame shown at a moment of a capture (60 frames a second, the first frame is number 1).
-inline std::string frameat(const std::string &cap, double seconds) {
-    char name[64];
-    std::snprintf(name, sizeof name, "/frame-%06d.png", int(seconds * 60.0) + 1);
-    return cap + name;
-}
-
-// The 16-bit samples of a capture's audio.wav; empty unless its header's data size is the file's.
-inline std::vector<int16_t> wavsamples(const std::string &path) {
-    const std::string w = slurp(path);
-    uint32_t data = 0;
-    if (w.size() < 44 || w.compare(0, 4, "RIFF") != 0) return {};
-    std::memcpy(&data, &w[40], 4);
-    if (w.size() != 44 + size_t(data)) return {};
-    std::vector<int16_t> s(data / 2);
-    std::memcpy(s.data(), w.data() + 44, s.size() * 2);
-    return s;
 }
 
 class Programs : public ::testing::Test {

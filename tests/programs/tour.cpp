@@ -1,8 +1,12 @@
-// The shipped tour, played headless by both programs and captured; the checkpoints look at the screen.
+// The shipped tour, played headless by both programs with every frame captured as its checksum; at the
+// checkpoints screenshots show the screen, each the very frame captured at its moment.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -46,38 +50,85 @@ bool samelowres(const Rgb &a, const Rgb &b) {
     return true;
 }
 
-using Tour = BothPrograms;
+// The checksum the program writes for each frame of a .sums capture, of a screenshot read back.
+uint32_t framesum(const Rgb &p) {
+    uint32_t h = 2166136261u;
+    auto byte = [&h](uint8_t b) { h = (h ^ b) * 16777619u; };
+    for (int v : {p.width, p.height})
+        for (int k = 0; k < 4; k++) byte(uint8_t(unsigned(v) >> (8 * k)));
+    for (unsigned char c : p.px) byte(c);
+    return h;
+}
+
+// The moments whose screens are looked at: F12 presses added to the tour, one screenshot each, in this
+// order. The show ends about 146.5 s in; the last stretch is shot at every frame to catch its last one.
+constexpr double REST = 59.5, CREDITITEM = 60.8, CREDITAGAIN = 62.8, RESTAGAIN = 65.8, GLOW = 68.4,
+                 PICTURE = 69.7, TALLEND = 85.0, TALLTOP = 87.6, CREDITS = 121.0, LAST = 145.0;
+constexpr int GLOWFRAMES = 36, LASTFRAMES = 600;
+
+class Tour : public BothPrograms {
+  protected:
+    // The screenshot of the nth press, from 0.
+    Rgb shot(int n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/showcase-%04d.png", n + 1);
+        return readpng(dir + name);
+    }
+    std::string dir;
+};
 
 } // namespace
 
 TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
     const std::string program = GetParam();
     const bool fixed = program == std::string("showcase");
-    const std::string dir = scratch("tour-" + program);
-    const std::string cap = dir + "/cap";
-    const std::string cmd = std::string(SHOWCASE_BIN_DIR) + "/" + program + " --data " + datadir() +
-                            " --keys " + SHOWCASE_SOURCE_DIR + "/scripts/tour.keys --capture " + cap + " >" +
-                            dir + "/out.txt 2>" + dir + "/err.txt";
-    const int s = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(s));
-    EXPECT_EQ(WEXITSTATUS(s), 0);
+    dir = scratch("tour-" + program);
+    // Frames as checksums, the screens looked at as screenshots.
+    std::string keys = slurp(std::string(SHOWCASE_SOURCE_DIR) + "/scripts/tour.keys") + "\n";
+    for (double t : {REST, CREDITITEM, CREDITAGAIN, RESTAGAIN}) keys += std::to_string(t) + " F12\n";
+    keys += std::to_string(GLOW) + " F12 x" + std::to_string(GLOWFRAMES) + "\n";
+    for (double t : {PICTURE, TALLEND, TALLTOP, CREDITS}) keys += std::to_string(t) + " F12\n";
+    keys += std::to_string(LAST) + " F12 x" + std::to_string(LASTFRAMES) + "\n";
+    writekeys(dir + "/keys", keys);
+    const Outcome r = runprogram(program, "--data " + datadir() + " --keys keys --capture tour.sums", dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<uint32_t> sums;
+    {
+        std::istringstream in(slurp(dir + "/tour.sums"));
+        for (uint32_t v; in >> v;) sums.push_back(v);
+    }
+    ASSERT_GT(sums.size(), size_t(LAST * 60));
+    ASSERT_LT(sums.size(), size_t(LAST * 60 + LASTFRAMES)) << "the show ran past its last screenshot";
+    // Each screenshot is a frame of the capture: the one at its moment, or the next when the press fell
+    // late within that frame's tick.
+    auto expectframeat = [&](const Rgb &shot, double t) {
+        const size_t i = size_t(std::llround(t * 60.0)) - 1;
+        ASSERT_LT(i + 1, sums.size());
+        const uint32_t sum = framesum(shot);
+        EXPECT_TRUE(sum == sums[i] || sum == sums[i + 1])
+            << "the screenshot at " << t << " s is not frame " << i + 1;
+    };
+
+    const double single[] = {REST, CREDITITEM, CREDITAGAIN, RESTAGAIN};
+    for (int n = 0; n < 4; n++) expectframeat(shot(n), single[n]);
 
     // The menu at rest after the intro, and again after turning round both ways back to the gallery.
-    const Rgb rest = readpng(frameat(cap, 59.5));
+    const Rgb rest = shot(0);
     ASSERT_GT(rest.width, 0);
-    EXPECT_TRUE(samelowres(rest, readpng(frameat(cap, 65.8))));
+    EXPECT_TRUE(samelowres(rest, shot(3)));
     for (int y = 0; y < 240; y++) EXPECT_EQ(rest.at(319, y)[0] + rest.at(319, y)[1], 0) << "row " << y;
     // The next item in front after a right turn: the same view whichever way it was reached.
-    const Rgb credititem = readpng(frameat(cap, 60.8));
+    const Rgb credititem = shot(1);
     EXPECT_FALSE(samelowres(rest, credititem));
-    EXPECT_TRUE(samelowres(credititem, readpng(frameat(cap, 62.8))));
+    EXPECT_TRUE(samelowres(credititem, shot(2)));
 
     // The art menu after the doors opened: the selection box glows on red alone.
     {
         int lo = 255, hi = 0;
-        const Rgb first = readpng(frameat(cap, 68.4));
-        for (double t = 68.4; t < 69.0; t += 1.0 / 60) {
-            const Rgb f = readpng(frameat(cap, t));
+        const Rgb first = shot(4);
+        for (int n = 0; n < GLOWFRAMES; n++) {
+            const Rgb f = shot(4 + n);
+            expectframeat(f, GLOW + n / 60.0);
             const unsigned char *p = f.at(70, 50);
             lo = std::min(lo, int(p[0]));
             hi = std::max(hi, int(p[0]));
@@ -86,11 +137,13 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
         }
         EXPECT_GT(hi - lo, 40) << "the glow rises and falls";
     }
+    const int after = 4 + GLOWFRAMES;
 
     // A gallery picture with its own pixels on the whole 640 x 480 screen.
     {
         const Rgb pic = readjpeg(datadir() + "/gfx/morlen/mw-tolve.jpg");
-        const Rgb shown = readpng(frameat(cap, 69.7));
+        const Rgb shown = shot(after);
+        expectframeat(shown, PICTURE);
         ASSERT_EQ(shown.width, 640);
         ASSERT_EQ(pic.width, 640);
         long diff = 0;
@@ -103,8 +156,10 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
     {
         const Rgb pic = readjpeg(datadir() + "/gfx/tasp/vornig.jpg");
         ASSERT_EQ(pic.height, 960);
-        const Rgb end = readpng(frameat(cap, 85.0));
-        const Rgb top = readpng(frameat(cap, 87.6));
+        const Rgb end = shot(after + 1);
+        const Rgb top = shot(after + 2);
+        expectframeat(end, TALLEND);
+        expectframeat(top, TALLTOP);
         long diffend = 0, difftop = 0;
         for (int y = 0; y < 480; y++)
             for (int x = 0; x < 640; x++)
@@ -119,7 +174,8 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
     // The credits, revealed through the leaves: part of the picture, never brighter than it.
     {
         const Rgb pic = readjpeg(datadir() + "/gfx/credits.jpg");
-        const Rgb shown = readpng(frameat(cap, 121.0));
+        const Rgb shown = shot(after + 3);
+        expectframeat(shown, CREDITS);
         long lit = 0, brighter = 0;
         const int w = fixed ? 320 : 640, h = fixed ? 240 : 480, step = fixed ? 2 : 1;
         for (int y = 0; y < h; y++)
@@ -134,15 +190,14 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
         EXPECT_EQ(brighter, 0);
     }
 
-    // The eye picture at the end, out of the white.
+    // The eye picture at the end, out of the white: the last frame of the capture is the last screenshot.
     {
         const Rgb eye = readjpeg(datadir() + "/gfx/eye.jpg");
-        int last = 0;
-        for (const auto &e : fs::directory_iterator(cap))
-            if (e.path().extension() == ".png") last++;
-        char name[64];
-        std::snprintf(name, sizeof name, "/frame-%06d.png", last);
-        const Rgb shown = readpng(cap + name);
+        int shots = 0;
+        for (const auto &e : fs::directory_iterator(dir)) shots += e.path().extension() == ".png";
+        const Rgb shown = shot(shots - 1);
+        EXPECT_GT(shots, after + 4 + 1);
+        EXPECT_EQ(framesum(shown), sums.back()) << "the last screenshot is not the last frame";
         int worst = 0;
         for (int y = 0; y < 240; y++)
             for (int x = 0; x < 320; x++)

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/programrun.h"
 #include "shell/shell.h"
 #include "show/show.h"
 
@@ -14,11 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string scratch(const std::string &name) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("showcase-tree-" + name + "-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
+    return programrun::scratch("tree", name);
 }
 
 // A tree of empty files: the check looks only at which files are there.

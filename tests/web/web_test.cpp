@@ -2,8 +2,6 @@
 // another host, the disk, offline), the published folder, and in the test mode the frames of the tour's first
 // two minutes, checksum for checksum the frames the desktop program captures.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,19 +40,14 @@ struct Report {
 
 // Runs the driver; its last line is the JSON report.
 Report drive(const std::string &args) {
-    const std::string cmd =
-        "node " + std::string(SHOWCASE_SOURCE_DIR) + "/tests/web/browser.mjs '" + sitedir() + "' " + args;
     Report r;
-    std::FILE *p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[65536];
-    std::string out;
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    const int s = ::pclose(p);
-    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    std::string out = programrun::output("node " + std::string(SHOWCASE_SOURCE_DIR) +
+                                         "/tests/web/browser.mjs '" + sitedir() + "' " + args + "; echo $?");
     while (!out.empty() && out.back() == '\n') out.pop_back();
-    const size_t nl = out.rfind('\n');
+    size_t nl = out.rfind('\n');
+    r.status = std::atoi(out.c_str() + (nl == std::string::npos ? 0 : nl + 1));
+    out.resize(nl == std::string::npos ? 0 : nl);
+    nl = out.rfind('\n');
     r.json = nl == std::string::npos ? out : out.substr(nl + 1);
     return r;
 }
@@ -268,19 +262,18 @@ namespace {
 
 // The desktop program's frames of the same key script, captured headless, as the program's own checksums.
 std::vector<uint32_t> nativesums(const char *program, long frames, const std::string &options = "") {
-    const fs::path file = fs::temp_directory_path() / ("showcase-web-" + std::string(program) + "-" +
-                                                       std::to_string(::getpid()) + ".sums");
-    const std::string bin = SHOWCASE_BIN_DIR;
-    const std::string cmd = bin + "/" + program + " --data " + bin + "/data --keys " + SHOWCASE_SOURCE_DIR +
-                            "/scripts/tour.keys --capture " + file.string() + " --frames " +
-                            std::to_string(frames) + " " + options + " >/dev/null 2>&1";
+    const std::string dir = programrun::scratch("web", program);
     std::vector<uint32_t> sums;
-    if (std::system(cmd.c_str()) == 0) {
-        std::FILE *f = std::fopen(file.c_str(), "r");
-        for (unsigned v; f && std::fscanf(f, "%u", &v) == 1;) sums.push_back(v);
-        if (f) std::fclose(f);
+    if (programs::runprogram(program,
+                             "--data " + programs::datadir() + " --keys " + SHOWCASE_SOURCE_DIR +
+                                 "/scripts/tour.keys --capture tour.sums --frames " + std::to_string(frames) + " " +
+                                  options,
+                             dir)
+            .status == 0) {
+        std::istringstream in(programrun::slurp(dir + "/tour.sums"));
+        for (uint32_t v; in >> v;) sums.push_back(v);
     }
-    fs::remove(file);
+    fs::remove_all(dir);
     return sums;
 }
 
@@ -322,18 +315,17 @@ TEST_F(Browser, TwiceTheSizeShowsTheSameFramesAsTheDesktopProgram) {
 // The module at the show's normal volume, 40 of 64: the desktop capture's sound of the first ten seconds and
 // the page's player rendering the same seconds are equally loud, within 1 dB.
 TEST_F(Browser, TheMusicIsAsLoudAsOnTheDesktop) {
-    const std::string bin = SHOWCASE_BIN_DIR;
-    const Report r = run("loudness '" + bin + "/data/music/velun.xm' 10");
+    const Report r = run("loudness '" + programs::datadir() + "/music/velun.xm' 10");
     if (skipped) GTEST_SKIP() << field(r.json, "skipped");
     const double web = number(r.json, "rms");
     ASSERT_GT(web, 0.0) << r.json;
 
-    const fs::path dir = fs::temp_directory_path() / ("showcase-web-sound-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    const std::string cmd = bin + "/showcase-fs --data " + bin + "/data --capture " + dir.string() +
-                            " --frames 600 >/dev/null 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    std::vector<int16_t> pcm = programs::wavsamples((dir / "audio.wav").string());
+    const std::string dir = programrun::scratch("web", "sound");
+    ASSERT_EQ(programs::runprogram("showcase-fs",
+                                   "--data " + programs::datadir() + " --capture cap --frames 600", dir)
+                  .status,
+              0);
+    std::vector<int16_t> pcm = programs::wavsamples(dir + "/cap/audio.wav");
     fs::remove_all(dir);
     const size_t got = pcm.size();
     pcm.resize(std::min(got, size_t(48000 * 10 * 2)));
