@@ -266,8 +266,8 @@ std::vector<uint32_t> nativesums(const char *program, long frames, const std::st
     std::vector<uint32_t> sums;
     if (programs::runprogram(program,
                              "--data " + programs::datadir() + " --keys " + SHOWCASE_SOURCE_DIR +
-                                 "/scripts/tour.keys --capture tour.sums --frames " + std::to_string(frames) + " " +
-                                  options,
+                                 "/scripts/tour.keys --capture tour.sums --frames " + std::to_string(frames) +
+                                 " " + options,
                              dir)
             .status == 0) {
         std::istringstream in(programrun::slurp(dir + "/tour.sums"));
