@@ -13,6 +13,12 @@ bool writepng(const std::string &path, const uint32_t *pixels, int width, int he
 // mode hands to the page.
 uint32_t framesum(const uint32_t *pixels, int width, int height);
 
+// The size the sound's WAV header states for `frames` stereo 16-bit frames. Past what its 32 bits hold
+// (about 6 hours at 48 kHz) it states WAV_UNSIZED, which readers such as ffmpeg take as "to the end of the
+// file", instead of a wrapped size that would cut the sound short.
+constexpr uint32_t WAV_UNSIZED = 0xFFFFFFFF;
+uint32_t wavdatasize(long frames);
+
 // The names a capture understands: a video file by its ending in any case (see capture_formats), a ".sums"
 // file of frame checksums, else a folder of numbered PNG frames and "audio.wav". Other media names are
 // refused.

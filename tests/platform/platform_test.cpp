@@ -327,3 +327,16 @@ TEST(Screenshots, AFullDiskGivesTheSystemsReasonAndLeavesNoPartOfThePicture) {
         EXPECT_FALSE(fs::exists(path)) << size;
     }
 }
+
+// A capture's sound past what a WAV header's 32 bits can state (about 6 hours) says "to the end of the
+// file" rather than a wrapped size that would drop all but its last minutes when ffmpeg joins it.
+TEST(CaptureSound, SizesPastTheHeadersReachStateTheWholeFile) {
+    EXPECT_EQ(wavdatasize(0), 0u);
+    EXPECT_EQ(wavdatasize(800), 3200u);
+    const long fits = (long(WAV_UNSIZED) - 36) / 4;
+    EXPECT_EQ(wavdatasize(fits), uint32_t(fits * 4));
+    EXPECT_EQ(wavdatasize(fits + 1), WAV_UNSIZED);
+    EXPECT_EQ(wavdatasize(long(AUDIO_RATE) * 3600 * 7), WAV_UNSIZED); // 7 hours
+    EXPECT_EQ(wavdatasize(long(AUDIO_RATE) * 3600 * 25),
+              WAV_UNSIZED); // a day: the old sizes wrapped many times
+}

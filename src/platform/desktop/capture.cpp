@@ -115,10 +115,10 @@ void put32(unsigned char *b, uint32_t v) {
 }
 
 bool writewavheader(std::FILE *f, long frames) {
-    const uint32_t data = uint32_t(frames) * 4;
+    const uint32_t data = wavdatasize(frames);
     unsigned char h[44];
     std::memcpy(h, "RIFF", 4);
-    put32(h + 4, 36 + data);
+    put32(h + 4, data > WAV_UNSIZED - 36 ? WAV_UNSIZED : 36 + data);
     std::memcpy(h + 8, "WAVEfmt ", 8);
     put32(h + 16, 16);
     put32(h + 20, 1 | 2 << 16); // PCM, two channels
@@ -505,6 +505,11 @@ bool writepng(const std::string &path, const uint32_t *pixels, int width, int he
         return failed(std::strerror(err));
     }
     return true;
+}
+
+uint32_t wavdatasize(long frames) {
+    const unsigned long bytes = static_cast<unsigned long>(frames) * 4;
+    return bytes > WAV_UNSIZED - 36 ? WAV_UNSIZED : static_cast<uint32_t>(bytes);
 }
 
 const CaptureFormat *capture_formats() {
