@@ -329,7 +329,7 @@ TEST(Screenshots, AFullDiskGivesTheSystemsReasonAndLeavesNoPartOfThePicture) {
 }
 
 // A capture's sound past what a WAV header's 32 bits can state (about 6 hours) says "to the end of the
-// file" rather than a wrapped size that would drop all but its last minutes when ffmpeg joins it.
+// file" rather than a wrapped size that would cut it short when ffmpeg joins it.
 TEST(CaptureSound, SizesPastTheHeadersReachStateTheWholeFile) {
     EXPECT_EQ(wavdatasize(0), 0u);
     EXPECT_EQ(wavdatasize(800), 3200u);
