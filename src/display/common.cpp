@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "display/display.h"
+#include "effects/effects.h"
 #include "platform/program.h"
 #include "state/state.h"
 
@@ -148,16 +149,7 @@ bool copytobacksurface(const unsigned char *buffer) {
     if (enlarged > 0) {
         // Each pixel of the 640 x 480 screen becomes a block; the border keeps the black the surface was
         // made with.
-        const int k = enlarged;
-        const uint32_t *src = reinterpret_cast<const uint32_t *>(buffer);
-        for (int y = 0; y < 480; y++) {
-            uint32_t *row = reinterpret_cast<uint32_t *>(dst + (enlargedtop + y * k) * pitch) + enlargedleft;
-            for (int x = 0; x < 640; x++)
-                for (int i = 0; i < k; i++) row[x * k + i] = src[y * 640 + x];
-            for (int i = 1; i < k; i++)
-                std::memcpy(dst + (enlargedtop + y * k + i) * pitch + enlargedleft * 4, row,
-                            size_t(640) * k * 4);
-        }
+        enlargepicture(buffer, 640, 480, dst + enlargedtop * pitch + enlargedleft * 4, enlarged, pitch);
         surface_unlock(lpDDSBack);
         return true;
     }

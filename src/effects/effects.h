@@ -13,8 +13,10 @@ void fadeinpicture(unsigned char *dest, const unsigned char *src, uint32_t mask,
 void fadetowhite(unsigned char *buf, uint32_t add, int scale = 1);
 // The selection box of the artists' bar (100 pixels a row) at srcrow, glowing red by glow (0..127).
 void hilightselection(int glow, unsigned char *dest, const unsigned char *src, int srcrow, int scale = 1);
-// src (width x height) into dest with each pixel a scale x scale block, no smoothing.
-void enlargepicture(const unsigned char *src, int width, int height, unsigned char *dest, int scale);
+// src (width x height) into dest with each pixel a scale x scale block, no smoothing. destpitch: bytes
+// from one row of dest to the next (0: the enlarged width, rows back to back).
+void enlargepicture(const unsigned char *src, int width, int height, unsigned char *dest, int scale,
+                    long destpitch = 0);
 
 // --- fractal leaves and particles (640 x 480 buffers) ---
 extern float x[6], xd[6], xdd[6], xddd[6], sx[6];

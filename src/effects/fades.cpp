@@ -31,15 +31,17 @@ void fillfadenrtab() {
     for (uint32_t k = 0; k < 256; ++k) fadenrtab[k] = k * 0x010101u;
 }
 
-void enlargepicture(const unsigned char *src, int width, int height, unsigned char *dest, int scale) {
+void enlargepicture(const unsigned char *src, int width, int height, unsigned char *dest, int scale,
+                    long destpitch) {
     const uint32_t *s = reinterpret_cast<const uint32_t *>(src);
-    uint32_t *d = reinterpret_cast<uint32_t *>(dest);
     const long w = long(width) * scale;
+    const long pitch = destpitch ? destpitch : w * 4;
     for (int y = 0; y < height; y++) {
-        uint32_t *row = d + long(y) * scale * w;
+        unsigned char *first = dest + long(y) * scale * pitch;
+        uint32_t *row = reinterpret_cast<uint32_t *>(first);
         for (int x = 0; x < width; x++)
             for (int i = 0; i < scale; i++) row[x * scale + i] = s[long(y) * width + x];
-        for (int i = 1; i < scale; i++) std::memcpy(row + i * w, row, size_t(w) * 4);
+        for (int i = 1; i < scale; i++) std::memcpy(first + i * pitch, first, size_t(w) * 4);
     }
 }
 

@@ -18,6 +18,7 @@ int objartleft = 0, objartright = 0;
 unsigned char *zarnbw, *veltorbw, *eyepic, *menubgd, *artmenu, *artbalk, *credits, *greetings, *piconscreen;
 picture thepics[13];
 
+static constexpr long ARTBALKBYTES = 100 * 1600 * 4;
 static constexpr long PICBYTES = 640 * 1000 * 4;
 
 static const picture gallerytable[13] = {
@@ -60,36 +61,14 @@ static unsigned char *newpicture(long bytes) {
     return static_cast<unsigned char *>(mymalloc(bytes, 4));
 }
 
-// A picture drawn over or under the 3D frame, read at its own size by read into a block of bytes, and
-// enlarged once by whole multiples to the frame's size (mend first puts right what the show keeps black).
-template <typename Read, typename Mend>
-static unsigned char *framepicture(int width, int height, Read read, Mend mend) {
+// A picture drawn over or under the 3D frame, read at its own size and enlarged once by whole multiples
+// to the frame's scale. The block it was read into stays, as every block does.
+static unsigned char *toframescale(unsigned char *p, int width, int height) {
     const int k = showframe.scale;
-    const long bytes = long(width) * height * 4;
-    if (k == 1) {
-        unsigned char *p = newpicture(bytes);
-        read(p, bytes);
-        mend(p);
-        return p;
-    }
-    std::vector<unsigned char> small(size_t(bytes), 0);
-    read(small.data(), bytes);
-    mend(small.data());
-    unsigned char *p = newpicture(bytes * k * k);
-    enlargepicture(small.data(), width, height, p, k);
-    return p;
-}
-
-static unsigned char *framepicture(int width, int height, const char *name, bool bmp) {
-    return framepicture(
-        width, height,
-        [&](unsigned char *p, long bytes) {
-            if (bmp)
-                readbmp32(name, 0, 0, p, bytes);
-            else
-                readjpg(name, p, bytes);
-        },
-        [](unsigned char *) {});
+    if (k == 1) return p;
+    unsigned char *large = newpicture(long(width) * height * 4 * k * k);
+    enlargepicture(p, width, height, large, k);
+    return large;
 }
 
 void init3dscenes() {
@@ -98,9 +77,15 @@ void init3dscenes() {
     prepareobjects(introw);
 
     showframe = makerenderframe(showscale);
-    veltorbw = framepicture(320, 240, ".\\gfx\\veltor.bmp", true);
-    zarnbw = framepicture(320, 240, ".\\gfx\\zarn.bmp", true);
-    eyepic = framepicture(320, 240, ".\\gfx\\eye.jpg", false);
+    zarnbw = newpicture(LOWRESBYTES);
+    veltorbw = newpicture(LOWRESBYTES);
+    eyepic = newpicture(LOWRESBYTES);
+    readbmp32(".\\gfx\\veltor.bmp", 0, 0, veltorbw, LOWRESBYTES);
+    readbmp32(".\\gfx\\zarn.bmp", 0, 0, zarnbw, LOWRESBYTES);
+    readjpg(".\\gfx\\eye.jpg", eyepic, LOWRESBYTES);
+    veltorbw = toframescale(veltorbw, 320, 240);
+    zarnbw = toframescale(zarnbw, 320, 240);
+    eyepic = toframescale(eyepic, 320, 240);
 
     fillfadenrtab();
 
@@ -117,17 +102,21 @@ void init3dscenes() {
 
     // The last column of the background and the first row of the art menu are kept black: the fades
     // to white leave exactly that row and column alone.
-    auto readjpgof = [](const char *name) {
-        return [name](unsigned char *p, long bytes) { readjpg(name, p, bytes); };
-    };
-    menubgd = framepicture(320, 240, readjpgof(".\\gfx\\menubgd.jpg"), [](unsigned char *p) {
-        uint32_t *bg = reinterpret_cast<uint32_t *>(p);
-        for (int y = 0; y < 240; y++) bg[y * 320 + 319] = 0;
-    });
-    artmenu = framepicture(320, 240, readjpgof(".\\gfx\\artmenu.jpg"),
-                           [](unsigned char *p) { std::memset(p, 0, 320 * 4); });
+    menubgd = newpicture(LOWRESBYTES);
+    readjpg(".\\gfx\\menubgd.jpg", menubgd, LOWRESBYTES);
+    uint32_t *bg = reinterpret_cast<uint32_t *>(menubgd);
+    for (int y = 0; y < 240; y++) bg[y * 320 + 319] = 0;
+    menubgd = toframescale(menubgd, 320, 240);
+
+    artmenu = newpicture(LOWRESBYTES);
+    readjpg(".\\gfx\\artmenu.jpg", artmenu, LOWRESBYTES);
+    std::memset(artmenu, 0, 320 * 4);
+    artmenu = toframescale(artmenu, 320, 240);
+
     // The bar is enlarged with the art menu it is copied into.
-    artbalk = framepicture(100, 1600, ".\\gfx\\artbalk.bmp", true);
+    artbalk = newpicture(ARTBALKBYTES);
+    readbmp32(".\\gfx\\artbalk.bmp", 0, 0, artbalk, ARTBALKBYTES);
+    artbalk = toframescale(artbalk, 100, 1600);
     artmenumove(0);
 
     credits = newpicture(HIRESBYTES);
