@@ -10,6 +10,7 @@
 
 #include <jpeglib.h>
 
+#include "platform/capture.h"
 #include "programs/programs.h"
 
 using namespace programs;
@@ -52,12 +53,10 @@ bool samelowres(const Rgb &a, const Rgb &b) {
 
 // The checksum the program writes for each frame of a .sums capture, of a screenshot read back.
 uint32_t framesum(const Rgb &p) {
-    uint32_t h = 2166136261u;
-    auto byte = [&h](uint8_t b) { h = (h ^ b) * 16777619u; };
-    for (int v : {p.width, p.height})
-        for (int k = 0; k < 4; k++) byte(uint8_t(unsigned(v) >> (8 * k)));
-    for (unsigned char c : p.px) byte(c);
-    return h;
+    std::vector<uint32_t> pixels(size_t(p.width) * size_t(p.height));
+    for (size_t i = 0; i < pixels.size(); i++)
+        pixels[i] = uint32_t(p.px[3 * i]) << 16 | uint32_t(p.px[3 * i + 1]) << 8 | p.px[3 * i + 2];
+    return ::framesum(pixels.data(), p.width, p.height);
 }
 
 // The moments whose screens are looked at: F12 presses added to the tour, one screenshot each, in this
