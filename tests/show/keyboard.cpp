@@ -144,7 +144,18 @@ TEST_F(ShowState, CreditsAndGreetingsRunUntilEscape) {
     }
 }
 
-TEST_F(ShowState, ClosingTheWindowEndsTheNestedLoops) {
+TEST_F(ShowState, ClosingTheWindowReleasesEverythingOnceAndEndsTheNestedLoops) {
+    // At the menu: the window procedure releases everything and asks to quit.
+    WindowProc(hWnd, WM_DESTROY, 0, 0);
+    EXPECT_EQ(QUIT, 1);
+    EXPECT_TRUE(!lpDD && !lpDDSPrimary && !lpDDSBack);
+    EXPECT_FALSE(musicplaying());
+    ASSERT_EQ(nomessage(), 0);
+    EXPECT_EQ(std::tie(msg.message, msg.wParam), std::make_tuple(unsigned(WM_QUIT), WPARAM(0)));
+    // A second destroy (the exit sequence's own release after a close) finds nothing to release.
+    WindowProc(hWnd, WM_DESTROY, 0, 0);
+    EXPECT_EQ(lpDD, nullptr);
+    setupshow();
     // In the gallery: the main loop still gets its quit, and keys still queued after the end do nothing.
     whichpart = PART_ARTMENU;
     PostMessage(WM_DESTROY, 0, 0);
@@ -208,17 +219,4 @@ TEST_F(ShowState, PaintPresentsTheFrameBufferExceptDuringTheIntro) {
             EXPECT_EQ(screenpixel(1, 1), 321u) << int(p);
         }
     }
-}
-
-TEST_F(ShowState, DestroyReleasesEverythingOnceAndAsksToQuit) {
-    WindowProc(hWnd, WM_DESTROY, 0, 0);
-    EXPECT_EQ(QUIT, 1);
-    EXPECT_TRUE(!lpDD && !lpDDSPrimary && !lpDDSBack);
-    EXPECT_FALSE(musicplaying());
-    ASSERT_EQ(nomessage(), 0);
-    EXPECT_EQ(msg.message, unsigned(WM_QUIT));
-    EXPECT_EQ(msg.wParam, 0u);
-    // A second destroy (the exit sequence's own release after a close) finds nothing to release.
-    WindowProc(hWnd, WM_DESTROY, 0, 0);
-    EXPECT_EQ(lpDD, nullptr);
 }
