@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <tuple>
 
 #include "display/display.h"
 #include "effects/effects.h"
@@ -71,12 +72,10 @@ TEST(Leaves, DotsStayInsideTheBufferAndOnlyForTypesOneToThree) {
     EXPECT_EQ(buf[N - 1], 0u);
 
     buf.assign(N, 0);
-    genfractal(635.01f, 475.0f, 0.0f, 0.0f, 0, 1, b);
-    genfractal(635.0f, 475.01f, 0.0f, 0.0f, 0, 2, b);
-    genfractal(2.99f, 100.0f, 0.0f, 0.0f, 0, 3, b);
-    genfractal(100.0f, 2.99f, 0.0f, 0.0f, 0, 3, b);
-    genfractal(100.0f, 100.0f, 0.0f, 0.0f, 0, 0, b);
-    genfractal(100.0f, 100.0f, 0.0f, 0.0f, 0, 4, b);
+    const std::tuple<float, float, int> nowhere[] = {{635.01f, 475.0f, 1}, {635.0f, 475.01f, 2},
+                                                     {2.99f, 100.0f, 3},   {100.0f, 2.99f, 3},
+                                                     {100.0f, 100.0f, 0},  {100.0f, 100.0f, 4}};
+    for (auto [x, y, type] : nowhere) genfractal(x, y, 0.0f, 0.0f, 0, type, b);
     EXPECT_EQ(dotcorners(buf), std::vector<int>{});
 
     genfractal(3.0f, 3.0f, 0.0f, 0.0f, 0, 3, b);

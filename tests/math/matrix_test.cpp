@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -29,10 +28,6 @@ TEST(Matrix, CameraIsAppliedFromTheLeft) {
             for (int k = 0; k < 4; k++) s += cameramatrix[i][k] * a[k][j];
             EXPECT_EQ(m[i][j], s) << i << "," << j;
         }
-    // On an identity matrix the product is the camera matrix itself.
-    putidentityinmatrix(m);
-    addcameratomatrix(m);
-    EXPECT_EQ(std::memcmp(m, cameramatrix, sizeof m), 0);
 }
 
 TEST(Matrix, TransformWritesPositionsAffineAndNormalsWithoutTranslation) {
@@ -62,37 +57,24 @@ TEST(Matrix, TransformWritesPositionsAffineAndNormalsWithoutTranslation) {
     EXPECT_EQ(dst[8].x, 99.0f);
 }
 
+// The turn only looks its angle up, modulo 256, in the tables it is given: any tables will do.
 TEST(Matrix, TurnAboutTheVerticalAxis) {
-    // The show's angle tables: 256 steps of 2 x 3.14 / 256 radians, in double, stored as float.
     float sintab[256], costab[256];
-    for (int i = 0; i < 256; i++) {
-        sintab[i] = float(std::sin(i * 0.00390625 * 2.0 * 3.14));
-        costab[i] = float(std::cos(i * 0.00390625 * 2.0 * 3.14));
+    for (int i = 0; i < 256; i++) sintab[i] = float(i) * 0.003f, costab[i] = 1.0f - float(i) * 0.002f;
+    for (int angle : {64, 256 + 64, 512}) {
+        float m[4][4], old[4][4];
+        fill(m, 1.0f);
+        std::memcpy(old, m, sizeof m);
+        addytomatrix(m, angle, sintab, costab);
+        const float c = costab[angle % 256], s = sintab[angle % 256];
+        for (int col = 0; col < 4; col++) {
+            const bool turned = col < 3; // the translation column and the last row stay
+            EXPECT_EQ(m[0][col], turned ? c * old[0][col] + s * old[2][col] : old[0][col]) << angle;
+            EXPECT_EQ(m[2][col], turned ? -s * old[0][col] + c * old[2][col] : old[2][col]) << angle;
+            EXPECT_EQ(m[1][col], old[1][col]);
+            EXPECT_EQ(m[3][col], old[3][col]);
+        }
     }
-    float m[4][4], old[4][4];
-    fill(m, 1.0f);
-    std::memcpy(old, m, sizeof m);
-    addytomatrix(m, 64, sintab, costab);
-    const float c = costab[64], s = sintab[64];
-    EXPECT_NE(c, 0.0f); // 3.14 is not pi: a quarter "turn" is not exact
-    for (int col = 0; col < 4; col++) {
-        const bool turned = col < 3; // the translation column and the last row stay
-        EXPECT_EQ(m[0][col], turned ? c * old[0][col] + s * old[2][col] : old[0][col]);
-        EXPECT_EQ(m[2][col], turned ? -s * old[0][col] + c * old[2][col] : old[2][col]);
-        EXPECT_EQ(m[1][col], old[1][col]);
-        EXPECT_EQ(m[3][col], old[3][col]);
-    }
-    // Angles wrap every 256 units; angle 0 (cos 1, sin 0) changes nothing.
-    float a[4][4], b[4][4];
-    fill(a, 2.0f);
-    fill(b, 2.0f);
-    addytomatrix(a, 256 + 17, sintab, costab);
-    addytomatrix(b, 17, sintab, costab);
-    EXPECT_EQ(std::memcmp(a, b, sizeof a), 0);
-    fill(a, 2.0f);
-    fill(b, 2.0f);
-    addytomatrix(a, 512, sintab, costab);
-    EXPECT_EQ(std::memcmp(a, b, sizeof a), 0);
 }
 
 } // namespace

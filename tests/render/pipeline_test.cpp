@@ -1,10 +1,12 @@
 // Frame pipeline: the view matrix, back-face test, rasteriser choice, environment coordinates, the light,
-// and the shared vertex normals.
+// the shared vertex normals, and the triangle buffer (hand-out limit, depth key, the order of the sort).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include "helpers.h"
 #include "math/math3d.h"
@@ -56,6 +58,17 @@ struct Pipeline : testing::Test {
         return f;
     }
 };
+
+textmapclip recs[64];
+
+// Lists records 0.. with the given keys and sorts them.
+void sortkeys(const std::vector<int> &keys) {
+    for (whichindex = 0; whichindex < int(keys.size()); whichindex++) {
+        recs[whichindex].depth = keys[size_t(whichindex)];
+        sortedtri[whichindex] = &recs[whichindex];
+    }
+    qsorttribuffer(0, whichindex - 1);
+}
 
 } // namespace
 
@@ -201,24 +214,54 @@ TEST(Normals, GridMatchesGiveTheSameNormalsAsEveryPairTested) {
 TEST(Normals, SeamVerticesShareOneNormalAndFlatFacesAddNothing) {
     // Two faces of a roof meeting at the ridge, the ridge vertices duplicated for a texture seam, and a
     // face with no area.
-    mesh m({{0, 0, 0, 0},
-            {0, 1, 1, 0},
-            {0, 0, 2, 0},
-            {1, 0, 0, 0},
-            {0, 1, 1, 0},
-            {1, 0, 2, 0},
-            {5, 5, 5, 0},
-            {5, 5, 5, 0},
-            {5, 5, 5, 0}},
-           {{{0, 1, 2}}, {{3, 5, 4}}, {{6, 7, 8}}}, 1);
+    const std::vector<d3point> roof = {{0, 0, 0, 0}, {0, 1, 1, 0}, {0, 0, 2, 0}, {1, 0, 0, 0}, {0, 1, 1, 0},
+                                       {1, 0, 2, 0}, {5, 5, 5, 0}, {5, 5, 5, 0}, {5, 5, 5, 0}};
+    mesh m(roof, {{{0, 1, 2}}, {{3, 5, 4}}, {{6, 7, 8}}}, 1);
     initnormals(&m.o);
     const int V = 9;
-    EXPECT_EQ(m.pts[V + 1].x, m.pts[V + 4].x);
-    EXPECT_EQ(m.pts[V + 1].y, m.pts[V + 4].y);
+    EXPECT_EQ(std::tie(m.pts[V + 1].x, m.pts[V + 1].y), std::tie(m.pts[V + 4].x, m.pts[V + 4].y));
     EXPECT_NEAR(std::hypot(m.pts[V + 1].x, m.pts[V + 1].y, m.pts[V + 1].z), 1.0f, 1e-6f);
     EXPECT_EQ(m.pts[2 * V + 2].x, 0.0f); // no area: a zero normal, not NaN
     EXPECT_FALSE(std::isnan(m.pts[V + 6].x));
     EXPECT_EQ(find3dtop(&m.o, 0), 0); // y 0, 1, 0: the first lowest corner
     EXPECT_EQ(equalpoints({0, 0, 0, 0}, {0.0049f, -0.0049f, 0, 0}), 1);
     EXPECT_EQ(equalpoints({0, 0, 0, 0}, {0.005f, 0, 0, 0}), 0);
+}
+
+TEST(TriBuffer, SortPutsFarthestFirstWithTiesInThePartitionsOrder) {
+    // Worked by hand through the partition steps: keys 1, 3, 3, 2 end as records 1, 2, 3, 0; keys 5, 5, 5:
+    // the first exchange swaps the outer two, then the left pair: 2, 1, 0 -> 1, 2, 0.
+    sortkeys({1, 3, 3, 2});
+    EXPECT_EQ(std::vector<textmapclip *>(sortedtri, sortedtri + 4),
+              (std::vector<textmapclip *>{&recs[1], &recs[2], &recs[3], &recs[0]}));
+    sortkeys({5, 5, 5});
+    EXPECT_EQ(sortedtri[2], &recs[0]);
+    sortkeys({}); // an empty frame
+    EXPECT_EQ(whichindex, 0);
+
+    std::mt19937 rng(7);
+    for (int round = 0; round < 50; round++) {
+        std::vector<int> keys(64);
+        for (int &k : keys) k = int(rng() % 9) - 4 + (round % 2 ? int(rng()) : 0);
+        sortkeys(keys);
+        for (int k = 1; k < whichindex; k++) ASSERT_GE(sortedtri[k - 1]->depth, sortedtri[k]->depth);
+        std::vector<textmapclip *> seen(sortedtri, sortedtri + whichindex);
+        std::sort(seen.begin(), seen.end());
+        EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end());
+    }
+}
+
+TEST(TriBuffer, DepthKeyRoundsTheMeanUpwards) {
+    EXPECT_EQ(depthkey(1.0f, 2.0f, 3.0f), 2);
+    EXPECT_EQ(depthkey(1.0f, 1.0f, 1.5f), 2);
+    EXPECT_EQ(depthkey(-3.0f, -3.0f, -4.0f), -3);
+    EXPECT_EQ(depthkey(NAN, 1.0f, 1.0f), INT32_MIN);
+}
+
+TEST(TriBufferDeathTest, RunningOutOfRecordsEndsWithALineNamingTheLimit) {
+    inittribuffer();
+    whichtri = 0;
+    for (int k = 0; k < 4999; k++) ASSERT_EQ(gettextmapclip(), &TRIBUFFER[k]);
+    EXPECT_EXIT(gettextmapclip(), testing::ExitedWithCode(1), "more than 4999 triangles");
+    whichtri = 0;
 }

@@ -1,5 +1,6 @@
-// Rasterisers: which pixels a triangle covers, the 16-pixel runs, wrap-around, the pixel operations,
-// packed and plain paths giving the same bytes, and no write outside the frame at any scale.
+// Rasterisers: triangle set-up (vertex order, flat tops, slivers, the fixed-point conversions), which pixels
+// a triangle covers, the 16-pixel runs, wrap-around, the pixel operations, packed and plain paths giving the
+// same bytes, and no write outside the frame at any scale.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -94,39 +95,6 @@ TEST(Raster, TextureCoordinatesWrapEvery256Texels) {
     }
 }
 
-TEST(Raster, TransparentPixelsHalveBothAndClearTheTopByte) {
-    EXPECT_EQ(transpixel(0xffffffff, 0xffffffff), 0x00fefefeu);
-    EXPECT_EQ(transpixel(0x00102030, 0x00000001), 0x00081018u);
-    frame f;
-    std::fill(f.px.begin(), f.px.end(), 0xffffffffu);
-    ASSERT_TRUE(drawone(sv(10, 10), sv(100, 20), sv(30, 90), white.data(), plottranstmaptri, f));
-    EXPECT_EQ(f.at(40, 40), 0x00fefefeu);
-    EXPECT_EQ(f.at(5, 5), 0xffffffffu);
-}
-
-TEST(Raster, TransparentTrianglesHalveTheSameTexelsTheTextureMapperDraws) {
-    // Spans of every length, so that the runs drawn four pixels at a time and the pixel-by-pixel tails
-    // both meet a background that differs from pixel to pixel.
-    std::mt19937 rng(13);
-    std::uniform_real_distribution<float> X(-40, 360), Y(-30, 270), U(-300, 600), W(0.01f, 2);
-    for (int k = 0; k < 300; k++) {
-        td3point p[3];
-        for (auto &v : p) v = {X(rng), Y(rng), W(rng), U(rng), U(rng)};
-        textmapclip a{};
-        a.texture = const_cast<uint32_t *>(coords.data());
-        if (!calctmapdeltas(p, &a)) continue;
-        textmapclip b = a;
-        frame opaque, trans;
-        plottmaptri(&a, opaque.bytes()); // every texel of this texture is non-zero
-        for (uint32_t &px : trans.px) px = rng();
-        const std::vector<uint32_t> background = trans.px;
-        plottranstmaptri(&b, trans.bytes());
-        for (size_t i = 0; i < trans.px.size(); i++)
-            ASSERT_EQ(trans.px[i], opaque.px[i] ? transpixel(opaque.px[i], background[i]) : background[i])
-                << k << " pixel " << i;
-    }
-}
-
 TEST(Raster, GouraudPixelsAddTheClampedColourWithSaturation) {
     const uint16_t none[4] = {0, 0, 0, 0};
     EXPECT_EQ(gouraudpixel(0x00123456, none), 0x00123456u);
@@ -147,37 +115,39 @@ TEST(Raster, GouraudPixelsAddTheClampedColourWithSaturation) {
 }
 
 // Each mapper's packed form against its plain one, over random triangles that reach past every side of the
-// area (clipped runs, long spans, short spans of every length), each on a random background.
+// area (clipped runs, long spans, short spans of every length), each on a random background; the transparent
+// one also halves, with the background, exactly the texels the texture mapper draws.
 TEST(Raster, EveryMapperPackedAndPlainGiveTheSameBytes) {
+    EXPECT_EQ(transpixel(0xffffffff, 0xffffffff), 0x00fefefeu);
+    EXPECT_EQ(transpixel(0x00102030, 0x00000001), 0x00081018u);
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> X(-40, 360), Y(-30, 270), C(-50, 400), U(-300, 600), W(0.01f, 2);
     std::uniform_int_distribution<uint32_t> B;
-    struct mapper {
-        drawfunc packed, plain;
-        bool gouraud;
-    };
-    const mapper mappers[] = {{plottmaptri, plottmaptriplain, false},
-                              {plottranstmaptri, plottranstmaptriplain, false},
-                              {plotgtmaptri, plotgtmaptriplain, true}};
-    for (const mapper &m : mappers)
+    const drawfunc mappers[][2] = {{plottmaptri, plottmaptriplain},
+                                   {plottranstmaptri, plottranstmaptriplain},
+                                   {plotgtmaptri, plotgtmaptriplain}};
+    for (const auto &m : mappers)
         for (int k = 0; k < 300; k++) {
             gtd3point p[3];
             for (auto &v : p) v = {X(rng), Y(rng), W(rng), U(rng), U(rng), C(rng), C(rng), C(rng)};
+            td3point q[3];
+            for (int j = 0; j < 3; j++) q[j] = {p[j].x, p[j].y, p[j].z, p[j].u, p[j].v};
             textmapclip a{};
-            if (m.gouraud) {
-                if (!calcgtmapdeltas(p, &a)) continue;
-            } else {
-                td3point q[3];
-                for (int j = 0; j < 3; j++) q[j] = {p[j].x, p[j].y, p[j].z, p[j].u, p[j].v};
-                if (!calctmapdeltas(q, &a)) continue;
-            }
+            if (!(m[0] == plotgtmaptri ? calcgtmapdeltas(p, &a) : calctmapdeltas(q, &a))) continue;
             a.texture = const_cast<uint32_t *>(coords.data());
-            textmapclip b = a;
-            frame fa, fb;
+            textmapclip b = a, c = a;
+            frame fa, fb, opaque;
             for (size_t i = 0; i < fa.px.size(); i++) fa.px[i] = fb.px[i] = B(rng);
-            m.packed(&a, fa.bytes(), frame320);
-            m.plain(&b, fb.bytes(), frame320);
+            const frame background = fa;
+            m[0](&a, fa.bytes(), frame320);
+            m[1](&b, fb.bytes(), frame320);
             ASSERT_EQ(fa.px, fb.px) << "mapper " << (&m - mappers) << ", triangle " << k;
+            if (m[0] != plottranstmaptri) continue;
+            plottmaptri(&c, opaque.bytes()); // every texel of this texture is non-zero
+            for (size_t i = 0; i < fa.px.size(); i++)
+                ASSERT_EQ(fa.px[i],
+                          opaque.px[i] ? transpixel(opaque.px[i], background.px[i]) : background.px[i])
+                    << "triangle " << k << " pixel " << i;
         }
 }
 
@@ -215,7 +185,6 @@ TEST(Raster, NothingIsWrittenOutsideTheAreaWhateverTheCoordinatesAndARecordDraws
     }
 
     // Rows rounding together draw nothing; a drawn record draws nothing a second time.
-    const frame empty;
     frame f;
     textmapclip t{};
     t.texture = const_cast<uint32_t *>(white.data());
@@ -223,12 +192,10 @@ TEST(Raster, NothingIsWrittenOutsideTheAreaWhateverTheCoordinatesAndARecordDraws
              q[3] = {sv(10, 10), sv(100, 20), sv(50, 90)};
     ASSERT_TRUE(calctmapdeltas(thin, &t));
     plottmaptri(&t, f.bytes());
-    EXPECT_TRUE(f.px == empty.px);
     ASSERT_TRUE(calctmapdeltas(q, &t));
+    plottmaptri(&t, frame().bytes());
     plottmaptri(&t, f.bytes());
-    std::fill(f.px.begin(), f.px.end(), 0u);
-    plottmaptri(&t, f.bytes());
-    EXPECT_TRUE(f.px == empty.px);
+    EXPECT_TRUE(f.px == frame().px);
 }
 
 #if SHOWCASE_SSE2
@@ -250,3 +217,60 @@ TEST(Raster, PackedCeilingMatchesTheScalarOneForEveryKindOfValue) {
     }
 }
 #endif
+
+TEST(Setup, OrdersTopRightLeftAndMarksFlatTops) {
+    const struct {
+        td3point p[3];
+        float x[3]; // screen x of vertices 0 (top), 1 (right), 2 (left) after set-up
+        int flattop;
+    } cases[] = {
+        {{sv(50, 10), sv(20, 60), sv(80, 70)}, {50, 80, 20}, 0},
+        {{sv(50, 10), sv(80, 70), sv(20, 60)}, {50, 80, 20}, 0},
+        // Equal heights exchange: the second vertex comes first.
+        {{sv(20, 5), sv(10, 5), sv(15, 15)}, {10, 20, 15}, 1},
+        {{sv(10, 5), sv(20, 5), sv(15, 15)}, {20, 15, 10}, -1},
+        {{sv(10, 5.2f), sv(20, 5.9f), sv(15, 15)}, {10, 20, 15}, 1}, // same first row
+    };
+    for (auto &c : cases) {
+        textmapclip t{};
+        td3point p[3] = {c.p[0], c.p[1], c.p[2]};
+        ASSERT_EQ(calctmapdeltas(p, &t), &t);
+        for (int k = 0; k < 3; k++) EXPECT_EQ(p[k].x, c.x[k]) << c.p[0].x << " " << k;
+        EXPECT_EQ(t.flattop, c.flattop) << c.p[0].x;
+    }
+}
+
+TEST(Setup, FixedPointRoundsUpAndFlatTrianglesAreRejected) {
+    textmapclip t{};
+    td3point p[3] = {sv(10.0f, 0.5f), sv(30, 20), sv(5, 20.5f)};
+    ASSERT_TRUE(calctmapdeltas(p, &t));
+    EXPECT_EQ(t.vx[0], 10 * 65536 + 1);
+    EXPECT_EQ(t.vrow[0], 1);
+    EXPECT_EQ(t.vrow[2], 21);
+    EXPECT_EQ(t.currow, 1);
+    EXPECT_EQ(t.lastrow, 21);
+    EXPECT_EQ(t.spare, 0);
+
+    td3point flat[3] = {sv(1, 7), sv(9, 7), sv(30, 7)};
+    EXPECT_EQ(calctmapdeltas(flat, &t), nullptr);
+}
+
+TEST(Setup, SliversKeepTheRecordsHorizontalGradients) {
+    textmapclip t{};
+    t.duwdx = 123.0f;
+    t.dwdx = 6.0f;
+    td3point p[3] = {sv(10, 0, 0, 0), sv(10.5f, 50, 9, 9), sv(10, 100, 3, 3)};
+    ASSERT_TRUE(calctmapdeltas(p, &t));
+    EXPECT_EQ(t.duwdx, 123.0f);
+    EXPECT_EQ(t.dwdx, 6.0f);
+}
+
+TEST(Setup, GouraudColourStepsAreTimes128RoundedUp) {
+    textmapclip t{};
+    gtd3point p[3] = {{0, 0, 1, 0, 0, 0, 0, 0}, {100, 100, 1, 0, 0, 100, 0, 300}, {0, 100, 1, 0, 0, 0, 0, 0}};
+    ASSERT_TRUE(calcgtmapdeltas(p, &t));
+    EXPECT_EQ(t.dcoldx[0], 128 + 1); // 1 per pixel x 128 + 0.5, rounded up
+    EXPECT_EQ(t.dcoldx[1], 1);
+    EXPECT_EQ(t.dcoldx[2], 3 * 128 + 1);
+    EXPECT_FLOAT_EQ(t.edgedcol[0][0], 1.0f);
+}

@@ -7,26 +7,46 @@ namespace {
 
 class Assembly : public SceneTest {};
 
-TEST_F(Assembly, TwoLoadsShareOnlyTheTablesAndTheFrames) {
-    mk3ds::Scene a = camerascene(12);
+// Each world keeps its own objects, lights and materials; the material bits are ored into a pool that
+// carries over, and the frames of the last load carry over to a file without a keyframer.
+TEST_F(Assembly, TwoLoadsShareOnlyTheTablesThePoolAndTheFrames) {
+    mk3ds::Scene a = camerascene(12), b;
     a.meshes = {trianglemesh("A1"), trianglemesh("A2")};
-    a.lights.push_back(mk3ds::makelight("L", {}));
-    mk3ds::Scene b; // no keyframer: the frames of the last load carry over
+    a.lights = {mk3ds::makespot("SPOT", {1, 2, 3}, {4, 5, 6})};
+    a.materials = {mk3ds::makematerial("ENVMAP"), mk3ds::makematerial("WOOD"), mk3ds::makematerial("GOUTXT")};
     b.meshes = {trianglemesh("B1")};
+    b.lights = {mk3ds::makelight("OMNI", {7, 8, 9})};
+    b.materials = {mk3ds::makematerial("GOUTXTSTONE", "A.JPG"), mk3ds::makematerial("TRANSTXTA", "B.JPG")};
+    b.materials[1].uscale = 2.5f;
+    b.materials[1].vscale = 0.25f;
     world *w1 = load(a);
     world *w2 = load(b);
-    EXPECT_EQ(w1->numobjects, 2);
-    EXPECT_EQ(w2->numobjects, 1);
+    EXPECT_EQ((std::array{w1->numobjects, w2->numobjects, w1->nummaterials, w2->nummaterials, w1->numlights,
+                          w2->numlights}),
+              (std::array{2, 1, 3, 2, 2, 2}));
     EXPECT_STREQ(w1->objects[0].name, "A1");
     EXPECT_STREQ(w2->objects[0].name, "B1");
-    EXPECT_EQ(w1->numlights, 2);
-    EXPECT_EQ(w2->numlights, 1);
     EXPECT_NE(w1->objects, w2->objects);
     EXPECT_EQ(w1->transmat, w2->transmat);
     EXPECT_EQ(w1->rotmat, w2->rotmat);
     EXPECT_EQ(w1->transmat[0], nullptr);
     EXPECT_EQ(w2->numframes, 12);
     EXPECT_EQ(w2->campositions, w1->campositions);
+    // A plain light in the same entry of a later load has no target; the first world kept its own copy.
+    EXPECT_EQ(xyz(w2->lights[1].position), (F3{7, 9, 8}));
+    EXPECT_EQ(xyz(w2->lights[1].target), (F3{0, 0, 0}));
+    EXPECT_EQ(w1->lights[1].target.x, 4.0f);
+
+    EXPECT_EQ(w1->materials[0].maptype, 2);
+    EXPECT_EQ(w1->materials[0].mapname, nullptr); // no map block
+    EXPECT_STREQ(w2->materials[0].name, "GOUTXTSTONE");
+    EXPECT_EQ(w2->materials[0].maptype, 256 | 2);
+    EXPECT_EQ(w2->materials[1].maptype, 512 | 1);
+    const material &m0 = w2->materials[0], &m1 = w2->materials[1];
+    EXPECT_EQ((std::array{m0.uscale, m0.vscale, m1.uscale, m1.vscale}),
+              (std::array{1.0f, 1.0f, 2.5f, 0.25f}));
+    EXPECT_STREQ(m1.mapname, "B.JPG");
+    EXPECT_EQ(m1.texture, nullptr); // without maps read, names are kept and no texture block is made
 }
 
 TEST_F(Assembly, AFileWithoutAMeshSectionGivesAnEmptyWorld) {

@@ -1,6 +1,7 @@
 // Shared fixtures of the scene tests: scenes written by mk3ds, loaded from memory or from a scratch folder.
 #pragma once
 
+#include "common/programrun.h"
 #include "mk3ds.h"
 #include "raster.h"
 #include "scene/loader.h"
@@ -47,12 +48,9 @@ inline F3 xyz(const d3point &p) {
     return {p.x, p.y, p.z};
 }
 
-// A scratch folder under the build tree, emptied for each test that asks for one.
+// A fresh scratch folder of this process.
 inline std::string scratchdir(const std::string &name) {
-    const auto dir = std::filesystem::path(SHOWCASE_BUILD_DIR) / "scratch-scene" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir.string();
+    return programrun::scratch("scene", name);
 }
 
 // Runs f with the working directory set to dir.

@@ -33,16 +33,20 @@ TEST_F(Keyframes, SegmentMakesTheTableFromTheLastCamera) {
     EXPECT_EQ(load(nocam)->campositions[0].position.x, 0.0f);
 }
 
-TEST_F(Keyframes, TwoKeysWithoutTensionMoveAtConstantSpeed) {
-    const camera *c = load(withcamera(100, {pk(0, 0, 10, 20), pk(100, 100, 10, 40)}))->campositions;
-    EXPECT_EQ(xyz(c[0].position), (F3{0, 20, 10})); // exactly the first key, y and z exchanged
-    for (int f : {10, 25, 50, 99}) {
-        EXPECT_NEAR(c[f].position.x, float(f), 1e-3f) << f;
-        EXPECT_NEAR(c[f].position.y, 20.0f + 0.2f * float(f), 1e-3f) << f;
-        EXPECT_NEAR(c[f].position.z, 10.0f, 1e-3f) << f;
+// Without tension two keys move at constant speed; tension one eases along the line (3u^2 - 2u^3).
+TEST_F(Keyframes, TwoKeysMoveAtConstantSpeedOrEaseWithTensionOne) {
+    for (float t : {0.0f, 1.0f}) {
+        const camera *c = load(withcamera(100, {pk(0, 0, 10, 20, t), pk(100, 100, 10, 40, t)}))->campositions;
+        EXPECT_EQ(xyz(c[0].position), (F3{0, 20, 10})); // exactly the first key, y and z exchanged
+        for (int f : {10, 25, 50, 75, 99}) {
+            const float u = float(f) / 100.0f, eased = t > 0 ? u * u * (3.0f - 2.0f * u) : u;
+            EXPECT_NEAR(c[f].position.x, 100.0f * eased, 1e-3f) << f << " at tension " << t;
+            EXPECT_NEAR(c[f].position.y, 20.0f + 20.0f * eased, 1e-3f) << f << " at tension " << t;
+            EXPECT_NEAR(c[f].position.z, 10.0f, 1e-3f) << f << " at tension " << t;
+        }
+        // A hundred frames, no more: the spare entry after the table's last frame is not written.
+        EXPECT_EQ(c[100].position.x, 0.0f);
     }
-    // A hundred frames, no more: the spare entry after the table's last frame is not written.
-    EXPECT_EQ(c[100].position.x, 0.0f);
 }
 
 // A segment of d frames gives d frames: with three keys at 0, d and 2d the second segment starts exactly
@@ -98,14 +102,6 @@ TEST_F(Keyframes, APathWithKeysEveryFiftyFramesStandsOnEveryKey) {
         EXPECT_EQ(c[50 * i].roll, d3sroll(roll[size_t(i)].roll)) << "frame " << 50 * i;
     }
     EXPECT_EQ(xyz(c[519].position), xyz(c[500].position)); // after the last key, the last key
-}
-
-TEST_F(Keyframes, TensionOneEasesAlongTheLine) {
-    const camera *c = load(withcamera(100, {pk(0, 0, 0, 0, 1), pk(100, 100, 0, 0, 1)}))->campositions;
-    EXPECT_NEAR(c[25].position.x, 15.625f, 1e-3f); // 3u^2 - 2u^3 at u = 0.25
-    EXPECT_NEAR(c[50].position.x, 50.0f, 1e-3f);
-    EXPECT_NEAR(c[75].position.x, 84.375f, 1e-3f);
-    EXPECT_EQ(c[60].position.y, 0.0f);
 }
 
 TEST_F(Keyframes, FramesOutsideTheKeysHoldTheNearestKey) {

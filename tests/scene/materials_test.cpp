@@ -15,29 +15,6 @@ TEST_F(Materials, BitsComeFromTheFirstMatchingPrefix) {
     for (const auto &[name, bits] : cases) EXPECT_EQ(GiveCorrectMapping(name), bits) << name;
 }
 
-TEST_F(Materials, BitsAreOredIntoThePoolAcrossLoadsAndScalesDefaultToOne) {
-    mk3ds::Scene a, b;
-    a.materials = {mk3ds::makematerial("ENVMAP"), mk3ds::makematerial("WOOD"), mk3ds::makematerial("GOUTXT")};
-    b.materials = {mk3ds::makematerial("GOUTXTSTONE", "A.JPG"), mk3ds::makematerial("TRANSTXTA", "B.JPG")};
-    b.materials[1].uscale = 2.5f;
-    b.materials[1].vscale = 0.25f;
-    world *w1 = load(a);
-    ASSERT_EQ(w1->nummaterials, 3);
-    EXPECT_EQ(w1->materials[0].maptype, 2);
-    EXPECT_EQ(w1->materials[0].mapname, nullptr); // no map block
-    world *w2 = load(b);
-    ASSERT_EQ(w2->nummaterials, 2); // exactly this file's materials
-    EXPECT_STREQ(w2->materials[0].name, "GOUTXTSTONE");
-    EXPECT_EQ(w2->materials[0].maptype, 256 | 2);
-    EXPECT_EQ(w2->materials[1].maptype, 512 | 1);
-    EXPECT_EQ(w1->materials[0].maptype, 2); // the first world has its own copy
-    const material &m0 = w2->materials[0], &m1 = w2->materials[1];
-    EXPECT_EQ((std::array{m0.uscale, m0.vscale, m1.uscale, m1.vscale}),
-              (std::array{1.0f, 1.0f, 2.5f, 0.25f}));
-    EXPECT_STREQ(m1.mapname, "B.JPG");
-    EXPECT_EQ(m1.texture, nullptr); // without maps read, names are kept and no texture block is made
-}
-
 TEST_F(Materials, ExtensionBecomesJpg) {
     const std::pair<const char *, const char *> cases[] = {{"ROCK.GIF", "ROCK.jpg"}, {"A.B", "A.jpg"},
                                                            {"A.", "A.jpg"},          {"NODOT", "NODOT.jpg"},

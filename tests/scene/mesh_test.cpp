@@ -95,14 +95,6 @@ TEST_F(Mesh, LightsSpotlightsAndCamerasWithTheirBank) {
     EXPECT_EQ(cams[0].roll, 0);
     EXPECT_EQ(cams[1].roll, 127);
     EXPECT_EQ(cams[2].roll, uint8_t(-20)); // -20.37 truncated towards zero
-
-    // A plain light in the same entry of a later load has no target; the first world kept its own copy.
-    mk3ds::Scene t;
-    t.lights.push_back(mk3ds::makelight("OMNI", {7, 8, 9}));
-    world *w2 = load(t);
-    EXPECT_EQ(xyz(w2->lights[1].position), (F3{7, 9, 8}));
-    EXPECT_EQ(xyz(w2->lights[1].target), (F3{0, 0, 0}));
-    EXPECT_EQ(w->lights[1].target.x, 4.0f);
 }
 
 TEST_F(Mesh, FacesTakeTheirMaterialsBitsAndTheLaterGroupWins) {

@@ -1,23 +1,15 @@
 // showcase-scene: the documented output of a written scene, and the loader's errors and statuses.
 #include "helpers.h"
 
-#include <fstream>
-#include <sys/wait.h>
-
 namespace {
 
-struct run {
-    std::string out;
-    int status;
-};
-
-run tool(const std::string &args) {
-    const std::string out = std::string(SHOWCASE_BUILD_DIR) + "/scratch-scene/tool.out";
-    const int st = std::system((std::string(SHOWCASE_BUILD_DIR) + "/tools/showcase-scene/showcase-scene " +
-                                args + " > " + out + " 2>&1")
-                                   .c_str());
-    std::ifstream f(out);
-    return {{std::istreambuf_iterator<char>(f), {}}, WIFEXITED(st) ? WEXITSTATUS(st) : -1};
+// What the tool writes, both streams together, and its exit status.
+programrun::Outcome tool(const std::string &args) {
+    static const std::string logs = scratchdir("toolrun");
+    auto r = programrun::run(std::string(SHOWCASE_BUILD_DIR) + "/tools/showcase-scene/showcase-scene " + args,
+                             logs, logs);
+    r.out += r.err;
+    return r;
 }
 
 TEST(Tool, PrintsWhatTheLoaderReadAndItsErrors) {
@@ -35,7 +27,7 @@ TEST(Tool, PrintsWhatTheLoaderReadAndItsErrors) {
     s.keyframer->cameras = {{"Camera01", -1, -1, {{{0}, {7, 8, 9}}}, {}, {}, {}}};
     ASSERT_TRUE(mk3ds::save3ds(s, dir + "/gfx/scenes/t.3ds"));
 
-    const run r = tool(dir + "/gfx/scenes/t.3ds 3");
+    const auto r = tool(dir + "/gfx/scenes/t.3ds 3");
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out, "frames 10\n"
                      "object \"TRI ONE\" verts 3 faces 1 mapcoords 3 materials \"ENVX\"\n"
@@ -45,17 +37,17 @@ TEST(Tool, PrintsWhatTheLoaderReadAndItsErrors) {
                      "camera 0 position 1 3 2 target 4 6 5 roll 0\n"
                      "frame 3 position 7 9 8 target 4 6 5 roll 0\n");
 
-    const run far = tool("--no-maps " + dir + "/gfx/scenes/t.3ds 20");
+    const auto far = tool("--no-maps " + dir + "/gfx/scenes/t.3ds 20");
     EXPECT_EQ(far.status, 1);
     EXPECT_NE(far.out.find("frame 20 is outside the camera table (20 frames)"), std::string::npos) << far.out;
 
     std::filesystem::remove(dir + "/gfx/maps/stone.jpg");
-    const run nomap = tool(dir + "/gfx/scenes/t.3ds");
+    const auto nomap = tool(dir + "/gfx/scenes/t.3ds");
     EXPECT_EQ(nomap.status, 1);
     EXPECT_EQ(nomap.out, "Error loading tmap STONE.jpg\n");
     EXPECT_EQ(tool("--no-maps " + dir + "/gfx/scenes/t.3ds").status, 0);
 
-    const run missing = tool(dir + "/none.3ds");
+    const auto missing = tool(dir + "/none.3ds");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.out.find("none.3ds: cannot open the scene file"), std::string::npos) << missing.out;
     EXPECT_EQ(tool("").status, 2);

@@ -30,7 +30,7 @@ void maketree(const std::string &dir, bool uppercase = false) {
 
 } // namespace
 
-TEST(DataTree, EveryFileTheShowReadsIsCheckedInTheOrderItIsRead) {
+TEST(DataTree, EveryFileTheShowReadsIsCheckedInTheOrderItIsReadWhateverItsLetterCase) {
     const std::vector<std::string> &files = showdatafiles();
     ASSERT_EQ(files.size(), 24u);
     EXPECT_EQ(files.front(), "music/velun.xm");
@@ -52,11 +52,8 @@ TEST(DataTree, EveryFileTheShowReadsIsCheckedInTheOrderItIsRead) {
         fs::rename(path + ".away", path);
     }
     EXPECT_EQ(firstmissingdatafile(dir + "/nowhere"), "music/velun.xm");
+    // Names are matched without regard to letter case.
     fs::remove_all(dir);
-}
-
-TEST(DataTree, NamesAreMatchedWithoutRegardToLetterCase) {
-    const std::string dir = scratch("case");
     maketree(dir, true);
     EXPECT_TRUE(fs::exists(dir + "/GFX/MORLEN/MW-TOLVE.JPG"));
     EXPECT_EQ(firstmissingdatafile(dir), "");
@@ -78,6 +75,12 @@ TEST(DataTree, GivenFolderFirstThenCurrentThenInstalledThenBuildFolder) {
                          " is not a complete data tree: music/velun.xm is missing; point at a data tree with "
                          "--data DIR ('make run' in the source folder generates one in build/data)");
     EXPECT_EQ(error.find('\n'), std::string::npos);
+    // A partial installed tree is named before an empty current folder.
+    maketree(share);
+    fs::remove(share + "/gfx/eye.jpg");
+    EXPECT_FALSE(finddatatree("", cwd, exedir, tree, error));
+    EXPECT_EQ(error.rfind(share + " is not a complete data tree: gfx/eye.jpg is missing;", 0), 0u) << error;
+    fs::remove_all(share);
 
     maketree(build);
     ASSERT_TRUE(finddatatree("", cwd, exedir, tree, error)) << error;
@@ -114,21 +117,6 @@ TEST(DataTree, GivenFolderFirstThenCurrentThenInstalledThenBuildFolder) {
                     0),
         0u)
         << error;
-    fs::remove_all(root);
-}
-
-TEST(DataTree, APartialTreeIsNamedBeforeAnEmptyCurrentFolder) {
-    const std::string root = scratch("partial");
-    const std::string cwd = root + "/cwd", exedir = root + "/prefix/bin",
-                      share = root + "/prefix/share/showcase";
-    fs::create_directories(cwd);
-    fs::create_directories(exedir);
-    maketree(share);
-    fs::remove(share + "/gfx/eye.jpg");
-    DataTree tree;
-    std::string error;
-    EXPECT_FALSE(finddatatree("", cwd, exedir, tree, error));
-    EXPECT_EQ(error.rfind(share + " is not a complete data tree: gfx/eye.jpg is missing;", 0), 0u) << error;
     fs::remove_all(root);
 }
 

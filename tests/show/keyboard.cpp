@@ -1,7 +1,8 @@
-// The show's state machine: every transition, the keys that do nothing, the limits of the gallery, and the
-// window events that must not reach it.
+// The show's state machine: every transition, the keys that do nothing, the limits of the gallery, the
+// window events that must not reach it, what a paint shows and the releases when the window goes.
 #include <SDL.h>
 
+#include <cstring>
 #include <tuple>
 #include <vector>
 
@@ -31,6 +32,7 @@ void openpicture(int sel) {
 
 } // namespace
 
+// Through the window procedure, as the keys come.
 TEST_F(ShowState, KeysThatDoNothingAtMostPresentAgain) {
     for (auto &[part, keys, frames] :
          {std::tuple{PART_INTRO,
@@ -40,7 +42,7 @@ TEST_F(ShowState, KeysThatDoNothingAtMostPresentAgain) {
         for (int k : keys) {
             whichpart = part;
             const long shown = platform_shownframes();
-            keydispatcher(k, 0);
+            WindowProc(hWnd, WM_KEYDOWN, WPARAM(k), 0);
             EXPECT_EQ(platform_shownframes() - shown, frames) << "part " << part << " key " << k;
             EXPECT_EQ(whichpart, part);
             EXPECT_EQ(menurotpos, 0);
@@ -142,7 +144,18 @@ TEST_F(ShowState, CreditsAndGreetingsRunUntilEscape) {
     }
 }
 
-TEST_F(ShowState, ClosingTheWindowEndsTheNestedLoops) {
+TEST_F(ShowState, ClosingTheWindowReleasesEverythingOnceAndEndsTheNestedLoops) {
+    // At the menu: the window procedure releases everything and asks to quit.
+    WindowProc(hWnd, WM_DESTROY, 0, 0);
+    EXPECT_EQ(QUIT, 1);
+    EXPECT_TRUE(!lpDD && !lpDDSPrimary && !lpDDSBack);
+    EXPECT_FALSE(musicplaying());
+    ASSERT_EQ(nomessage(), 0);
+    EXPECT_EQ(std::tie(msg.message, msg.wParam), std::make_tuple(unsigned(WM_QUIT), WPARAM(0)));
+    // A second destroy (the exit sequence's own release after a close) finds nothing to release.
+    WindowProc(hWnd, WM_DESTROY, 0, 0);
+    EXPECT_EQ(lpDD, nullptr);
+    setupshow();
     // In the gallery: the main loop still gets its quit, and keys still queued after the end do nothing.
     whichpart = PART_ARTMENU;
     PostMessage(WM_DESTROY, 0, 0);
@@ -193,4 +206,17 @@ TEST_F(ShowState, WindowEventsLeaveTheShownScreenAsItIsAtTheRestViewAndOnAScroll
     windowevents();
     EXPECT_TRUE(screen() == scrolled);
     EXPECT_EQ(picofs, 40);
+}
+
+TEST_F(ShowState, PaintPresentsTheFrameBufferExceptDuringTheIntro) {
+    for (int i = 0; i < 320 * 240; i++) std::memcpy(virscr + 4 * i, &i, 4);
+    for (PARTS p : {PART_INTRO, PART_MENU, PART_ARTMENU, PART_CREDITS}) {
+        whichpart = p;
+        const long before = platform_shownframes();
+        WindowProc(hWnd, WM_PAINT, 0, 0);
+        EXPECT_EQ(platform_shownframes(), before + (p != PART_INTRO)) << int(p);
+        if (p != PART_INTRO) {
+            EXPECT_EQ(screenpixel(1, 1), 321u) << int(p);
+        }
+    }
 }

@@ -1,21 +1,18 @@
 // The timed sequences: the intro's ten segments and the exit's four, their order, their end conditions,
 // camera frames inside the scene's table, and progress when nothing is drawn.
+#include <unistd.h>
+
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <mutex>
-#include <thread>
 
 #include "showfixture.h"
 
 using namespace showtest;
 
 namespace {
-
-std::vector<sequencepass> seen;
 
 // Holds the ring's mean render time at simulatedmean ms whatever the shown frames measure: as each drawn
 // pass starts, the seven other slots are set so that with this pass's own frame (16 or 17 ms on the 60 Hz
@@ -33,32 +30,18 @@ void setmean(int ms) {
     for (int k = 0; k < 8; k++) T1[k] = 0, T2[k] = ms;
 }
 
-// Ends the test program with a failure when a loop does not come to its end in time.
-class watchdog {
-  public:
-    explicit watchdog(const char *what, int seconds = 60)
-        : t([this, what, seconds] {
-              std::unique_lock<std::mutex> l(m);
-              if (!cv.wait_for(l, std::chrono::seconds(seconds), [this] { return done; })) {
-                  std::fprintf(stderr, "%s: still running after %d s\n", what, seconds);
-                  std::abort();
-              }
-          }) {}
-    ~watchdog() {
-        {
-            std::lock_guard<std::mutex> l(m);
-            done = true;
-        }
-        cv.notify_one();
-        t.join();
-    }
-
-  private:
-    std::mutex m;
-    std::condition_variable cv;
-    bool done = false;
-    std::thread t;
-};
+// Ends the test program with a failure naming the loop when it does not come to its end within a minute.
+const char *running = "";
+template <class F> void withinaminute(const char *what, F loop) {
+    running = what;
+    std::signal(SIGALRM, [](int) {
+        std::fprintf(stderr, "%s: still running after 60 s\n", running);
+        std::abort();
+    });
+    alarm(60);
+    loop();
+    alarm(0);
+}
 
 // The levels a fade shows when every pass moves it by the same amount and the truncation loses nothing:
 // from start while the level is below (rising) or above (falling) the end.
@@ -78,19 +61,11 @@ class Sequences : public ::testing::Test {
     }
     void TearDown() override { simulatedmean = 0; }
 
-    std::vector<sequencepass> ofsegment(int s) {
-        std::vector<sequencepass> r;
-        std::copy_if(seen.begin(), seen.end(), std::back_inserter(r),
-                     [s](auto &p) { return p.segment == s; });
-        return r;
-    }
     std::vector<int> levels(int s) {
         std::vector<int> r;
         for (auto &p : ofsegment(s)) r.push_back(p.level);
         return r;
     }
-    // Measured time of a segment's drawn passes at the simulated mean, in seconds.
-    double seconds(int s) { return double(ofsegment(s).size()) * simulatedmean * 0.001; }
     // Every intro pass used a camera frame of its scene's table (the menu's from segment 9 on).
     void expectinsidetables() {
         for (auto &p : seen) {
@@ -119,16 +94,7 @@ TEST_F(Sequences, IntroRunsItsSegmentsInOrder) {
     EXPECT_LT(ofsegment(1).back().camframe, 200);
     EXPECT_GE(ofsegment(2).front().camframe, 200);
     EXPECT_GE(ofsegment(5).front().camframe, 900);
-
-    // Levels: in from 1 below 250, out from 250, the second logo in below 240 and out from there.
-    EXPECT_EQ(ofsegment(2).front().level, 1);
-    EXPECT_LT(ofsegment(2).back().level, 250);
-    EXPECT_EQ(ofsegment(3).front().level, 250);
-    EXPECT_GT(ofsegment(3).back().level, 0);
-    EXPECT_LT(ofsegment(5).back().level, 240);
-    EXPECT_GE(ofsegment(6).front().level, 240);
-    EXPECT_EQ(ofsegment(8).front().level, 1);
-    EXPECT_EQ(ofsegment(9).front().level, 250);
+    // (The levels each fade shows are those of WholeStepsShowTheLevelsOfPlainTruncation.)
     // The menu camera stops short of its rest view; the first menu frame then draws the rest view.
     EXPECT_LT(ofsegment(10).back().camframe, menuw->numframes - 100);
     for (auto &p : seen)
@@ -161,13 +127,6 @@ TEST_F(Sequences, PassesThatHandleMessagesStillAdvanceAndEveryLoopEnds) {
     for (int k = 0; k < 8; k++) T1[k] = T2[k] = 0;
     runintro();
     EXPECT_TRUE(seen.empty());
-    // The window closed before the exit: it draws nothing and quits once.
-    SetUp();
-    PostMessage(WM_DESTROY, 0, 0);
-    runexit();
-    EXPECT_TRUE(seen.empty());
-    EXPECT_EQ(QUIT, 1);
-    EXPECT_EQ(drainquits(), 1);
 }
 
 TEST_F(Sequences, ExitFliesOutFadesAndReleasesOnce) {
@@ -188,9 +147,6 @@ TEST_F(Sequences, ExitFliesOutFadesAndReleasesOnce) {
     for (int s = 1; s <= 4; s++) ASSERT_FALSE(ofsegment(s).empty()) << "step " << s;
     EXPECT_LE(ofsegment(1).front().camframe, 300); // the pass that turned the menu moved it on
     EXPECT_GE(ofsegment(1).back().camframe, 200);
-    EXPECT_EQ(ofsegment(2).front().level, 0);
-    EXPECT_LT(ofsegment(2).back().level, 250);
-    EXPECT_EQ(ofsegment(3).front().level, 255);
     EXPECT_EQ(ofsegment(4).front().level, 40);
     EXPECT_EQ(ofsegment(4).back().level, 0);
     for (auto &p : ofsegment(4)) EXPECT_GE(p.level, 0);
@@ -207,9 +163,8 @@ TEST_F(Sequences, ExitOfAShortMenuSkipsTheFlightAndStopsAtFrameZero) {
     for (auto &p : seen) EXPECT_GE(p.camframe, -1);
 }
 
-// A fade moves FADESTEP x 31 levels a second of measured time (120 levels a second for the eye), however
-// many frames that time is shared between: the truncation of each pass's level no longer throws away up to
-// a level per pass.
+// A fade takes the same measured time however many frames that time is shared between: the truncation of
+// each pass's level no longer throws away up to a level per pass.
 TEST_F(Sequences, FadesTakeTheSameMeasuredTimeAtEveryFrameRate) {
     for (int mean : {4, 8, 16, 33, 50}) {
         SetUp();
@@ -217,17 +172,10 @@ TEST_F(Sequences, FadesTakeTheSameMeasuredTimeAtEveryFrameRate) {
         menuw = emptyworld(400);
         setmean(mean);
         runintro();
-        for (int s : {2, 3, 8})
-            EXPECT_NEAR(seconds(s), 250.0 / 124.0, 0.1 * 250.0 / 124.0) << mean << " ms, " << s;
-        EXPECT_NEAR(seconds(5) + seconds(6), 480.0 / 124.0, 0.1 * 480.0 / 124.0) << mean << " ms";
-        EXPECT_NEAR(seconds(9), 250.0 / 240.0, 0.1 * 250.0 / 240.0) << mean << " ms";
+        expectfadetimes(false, mean);
         seen.clear();
-        {
-            const watchdog w("the exit");
-            runexit();
-        }
-        EXPECT_NEAR(seconds(2), 250.0 / 240.0, 0.1 * 250.0 / 240.0) << mean << " ms";
-        EXPECT_NEAR(seconds(3), 255.0 / 120.0, 0.1 * 255.0 / 120.0) << mean << " ms";
+        withinaminute("the exit", runexit);
+        expectfadetimes(true, mean);
         EXPECT_EQ(drainquits(), 1);
     }
 }
@@ -252,18 +200,15 @@ TEST_F(Sequences, WholeStepsShowTheLevelsOfPlainTruncation) {
     EXPECT_EQ(levels(3), losslessfade(255, 0, -6));
 }
 
-// With the window closed nothing is drawn and the ring keeps its mean; every step still ends, also where a
-// pass moves the white by less than a level.
+// The window closed before the exit: nothing is drawn and the ring keeps its mean; every step still ends,
+// also where a pass moves the white by less than a level, and the show quits once.
 TEST_F(Sequences, ExitWithTheWindowClosedEndsAtEveryShortMean) {
-    for (int mean = 1; mean <= 5; mean++) {
+    for (int mean : {1, 2, 3, 4, 5, 16}) {
         SetUp();
         menuw = emptyworld(400);
         setmean(mean);
         PostMessage(WM_DESTROY, 0, 0);
-        {
-            const watchdog w("the exit with the window closed");
-            runexit();
-        }
+        withinaminute("the exit with the window closed", runexit);
         EXPECT_TRUE(seen.empty()) << mean << " ms";
         EXPECT_EQ(QUIT, 1);
         EXPECT_EQ(drainquits(), 1) << mean << " ms";

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,34 @@ inline void setupshow() {
     if (!lpDD) initvideomode();
     switchmode(320, 240);
     std::memcpy(virscr, menubgd, LOWRESBYTES);
+}
+
+// The passes of the timed sequences, as they are drawn, and those of one segment.
+inline std::vector<sequencepass> seen;
+inline std::vector<sequencepass> ofsegment(int s) {
+    std::vector<sequencepass> r;
+    std::copy_if(seen.begin(), seen.end(), std::back_inserter(r), [s](auto &p) { return p.segment == s; });
+    return r;
+}
+
+// A fade moves FADESTEP x 31 levels a second of measured time: each way for the logos and into the white (250
+// levels; the second logo rises to 240 and falls from there), 240 a second out of it; the exit goes into the
+// white at 240 levels a second and the eye out of it at 120. Every drawn pass measured mean ms.
+inline void expectfadetimes(bool exit, int mean) {
+    auto near = [exit, mean](std::vector<int> segments, double levels, double persecond) {
+        double s = 0;
+        for (int k : segments) s += double(ofsegment(k).size()) * mean * 0.001;
+        EXPECT_NEAR(s, levels / persecond, 0.1 * levels / persecond)
+            << (exit ? "exit" : "intro") << " at " << mean << " ms, segment " << segments[0];
+    };
+    if (exit) {
+        near({2}, 250, 240);
+        near({3}, 255, 120);
+        return;
+    }
+    for (int s : {2, 3, 8}) near({s}, 250, 124);
+    near({5, 6}, 480, 124);
+    near({9}, 250, 240);
 }
 
 inline void press(int vk) {

@@ -35,8 +35,7 @@ std::string writescript(const std::string &path, unsigned seed) {
     const char *keys[] = {"Enter", "Escape", "Left", "Right", "Up", "Down", "Space"};
     std::uniform_real_distribution<double> gap(0.05, 1.2);
     std::uniform_int_distribution<int> pick(0, 99), which(0, 6), burst(4, 60), storm(6, 30);
-    double t = INTRO;
-    while (t < INTRO + SOAK) {
+    for (double t = INTRO; t < INTRO + SOAK;) {
         const int p = pick(rng);
         if (p < 8)
             out << t << " Escape x" << storm(rng) << "\n"; // an Escape storm
@@ -45,15 +44,14 @@ std::string writescript(const std::string &path, unsigned seed) {
         else
             out << t << " " << keys[which(rng)] << "\n";
         t += gap(rng) * (p < 25 ? 2.0 : 1.0);
+        if (t >= INTRO + SOAK) out << t + 1.0 << " Close\n";
     }
-    out << t + 1.0 << " Close\n";
     return path;
 }
 
 long rsskb() {
-    std::ifstream s("/proc/self/statm");
     long pages = 0, rss = 0;
-    s >> pages >> rss;
+    std::ifstream("/proc/self/statm") >> pages >> rss;
     return rss * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
