@@ -1,5 +1,6 @@
 // Running the programs and tools from a test as a user does: a shell command started in a folder, its exit
-// status and what it wrote; scratch folders of the test's own process; the sound a program wrote.
+// status and what it wrote; scratch folders of the test's own process; the generated data tree; the sound a
+// program wrote.
 #pragma once
 
 #include <sys/wait.h>
@@ -49,6 +50,11 @@ inline std::string scratch(const std::string &what, const std::string &name) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
+}
+
+// The data tree the build generates.
+inline std::string datadir() {
+    return std::string(SHOWCASE_BUILD_DIR) + "/data";
 }
 
 // Runs command in folder cwd with no input; its standard output and error are kept as out.txt and err.txt

@@ -1,6 +1,7 @@
 // The gallery's thirteen pictures are thirteen pictures: no two share a composition, and the tall ones show
 // something else at the bottom than at the top. Compared by where their edges lie, which a recolouring
 // keeps; the test shows that the measure does catch a recoloured picture.
+#include "common/programrun.h"
 #include "image/image.h"
 #include "makers.h"
 
@@ -23,7 +24,7 @@ Picture load(const mkdata::GalleryEntry &e) {
     Picture p;
     p.w = e.width, p.h = e.height;
     std::vector<unsigned char> px(static_cast<size_t>(e.width * e.height * 4));
-    const std::string path = std::string(SHOWCASE_DATA_DIR) + "/" + e.path;
+    const std::string path = programrun::datadir() + "/" + e.path;
     EXPECT_EQ(readjpg(path.c_str(), px.data(), px.size()), 1) << path;
     p.rgb.resize(static_cast<size_t>(e.width * e.height * 3));
     for (size_t i = 0; i < static_cast<size_t>(e.width * e.height); ++i)

@@ -1,6 +1,7 @@
 // The intro logos are drawn lettering, not text filled with a gradient: against a gradient fill of their
 // own shape they hold many more colours and many more edges inside the letters (bevels, creases,
 // highlights, the mirrored horizon of the chrome, the grain of the stone).
+#include "common/programrun.h"
 #include "image/image.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,7 @@ Logo readlogo(const std::string &rel) {
     Logo l;
     l.w = 320, l.h = 240;
     std::vector<unsigned char> px(320 * 240 * 4);
-    readbmp32((std::string(SHOWCASE_DATA_DIR) + "/" + rel).c_str(), 0, 0, px.data(), px.size());
+    readbmp32((programrun::datadir() + "/" + rel).c_str(), 0, 0, px.data(), px.size());
     for (size_t i = 0; i < 320 * 240; ++i)
         for (size_t c = 0; c < 3; ++c) l.rgb.push_back(px[i * 4 + 2 - c]);
     return l;

@@ -16,7 +16,7 @@
 
 namespace {
 
-const std::string MODULE = std::string(SHOWCASE_DATA_DIR) + "/music/velun.xm";
+const std::string MODULE = programrun::datadir() + "/music/velun.xm";
 
 // Renders the module `plays` times through into a 16-bit stereo WAV at 48 kHz; returns its path.
 std::string render(int plays) {

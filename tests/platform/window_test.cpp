@@ -13,8 +13,8 @@
 #include "common/programrun.h"
 #include "display/display.h"
 #include "platform/desktop/fullscreen.h"
-#include "platform/platform.h"
 #include "platform/screen.h"
+#include "platformfixture.h"
 
 namespace {
 
@@ -29,15 +29,15 @@ uint32_t framepixel(int x, int y) {
     return uint32_t(x * 0x010203 + y * 0x030201) & 0x00FFFFFF;
 }
 
-class DesktopWindow : public ::testing::Test {
+class DesktopWindow : public Platform {
   protected:
     void SetUp() override {
         PlatformOptions o;
         o.window = true;
         o.dummywindow = true;
-        o.screenshotdir = programrun::scratch("window", "shots");
-        shots = o.screenshotdir;
-        ASSERT_TRUE(platform_init(o));
+        o.screenshotdir = shots = programrun::scratch("window", "shots");
+        start(o);
+        ASSERT_FALSE(HasFatalFailure());
         window = static_cast<SDL_Window *>(CreateShowWindow("Veltor", 320, 240, recordingproc));
         ASSERT_NE(window, nullptr);
         DirectDrawCreate(&dd);
@@ -59,7 +59,7 @@ class DesktopWindow : public ::testing::Test {
         surface_release(back);
         surface_release(primary);
         dd_release(dd);
-        platform_shutdown();
+        Platform::TearDown();
         desktop_assumewindowmanager(-1);
     }
     // Lets the layer see its events; nothing may reach the show.
@@ -77,11 +77,7 @@ class DesktopWindow : public ::testing::Test {
         SDL_PushEvent(&e);
     }
     void altenter() {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.keysym.sym = SDLK_RETURN;
-        e.key.keysym.mod = KMOD_LALT;
-        SDL_PushEvent(&e);
+        pushkey(SDLK_RETURN, KMOD_LALT);
         pump();
     }
     // The window holds the whole frame at factor k, centred, with black around it.
@@ -111,10 +107,7 @@ class DesktopWindow : public ::testing::Test {
         SDL_FlushEvent(SDL_USEREVENT);
     }
     void presskey(SDL_Keycode k) {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.keysym.sym = k;
-        SDL_PushEvent(&e);
+        pushkey(k);
         pump();
         pump(); // SDL stops a poll at its sentinel: an event pushed after it comes with the next
     }
@@ -138,20 +131,15 @@ TEST_F(DesktopWindow, WindowEventsReShowTheLastScreenAndNeverReachTheShow) {
     expectwholeframe(1000, 760, 3, "resized");
 }
 
-TEST_F(DesktopWindow, FullScreenAndBackShowTheWholeFrameWithAWindowManager) {
-    desktop_assumewindowmanager(1);
-    altenter();
-    expectwholeframe(1024, 768, 3, "full screen"); // the dummy driver's display
-    altenter();
-    expectwholeframe(640, 480, 2, "back in the window");
-}
-
-TEST_F(DesktopWindow, FullScreenAndBackShowTheWholeFrameWithoutAWindowManager) {
-    desktop_assumewindowmanager(0);
-    altenter();
-    expectwholeframe(1024, 768, 3, "full screen by hand");
-    altenter();
-    expectwholeframe(640, 480, 2, "back in the window");
+// With a window manager the window goes full screen and back by itself; without one, by hand.
+TEST_F(DesktopWindow, FullScreenAndBackShowTheWholeFrameWithAndWithoutAWindowManager) {
+    for (int manager : {1, 0}) {
+        desktop_assumewindowmanager(manager);
+        altenter();
+        expectwholeframe(1024, 768, 3, manager ? "full screen" : "full screen by hand"); // the dummy display
+        altenter();
+        expectwholeframe(640, 480, 2, "back in the window");
+    }
     altenter();
     expectwholeframe(1024, 768, 3, "full screen again");
 }

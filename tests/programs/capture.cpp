@@ -101,7 +101,7 @@ TEST_F(Captures, EveryVideoNameGivesAFileFfprobeReadsWithItsFramesRateAndSound) 
 TEST_F(Captures, CtrlCInTheTerminalLeavesACompleteVideo) {
     if (!hastool("ffmpeg") || !hastool("ffprobe")) GTEST_SKIP() << "ffmpeg is not installed";
     const std::string dir = scratch("ctrlc");
-    const std::string file = dir + "/show.mp4", bin = std::string(SHOWCASE_BIN_DIR) + "/showcase-fs";
+    const std::string file = dir + "/show.mp4", bin = std::string(SHOWCASE_BUILD_DIR) + "/showcase-fs";
     const std::string data = datadir();
     int master = -1;
     const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
@@ -258,11 +258,11 @@ TEST_F(Captures, AFullDiskFailsTheRunInOneLineAndLeavesNothingBehind) {
     if (hastool("ffmpeg")) dests.insert(dests.end(), {"show.mp4", "show.lossless.mkv"});
     for (const std::string &name : dests) {
         const std::string dest = disk + "/" + name;
-        const Outcome r =
-            programrun::run("unshare -rm sh -c 'mount -t tmpfs -o size=384k none " + disk + " && " +
-                                SHOWCASE_BIN_DIR + "/showcase-fs --data " + datadir() + " --capture " + dest +
-                                " --frames 1800; s=$?; ls -A " + disk + " >" + dir + "/left.txt; exit $s'",
-                            dir, dir);
+        const Outcome r = programrun::run(
+            "unshare -rm sh -c 'mount -t tmpfs -o size=384k none " + disk + " && " + SHOWCASE_BUILD_DIR +
+                "/showcase-fs --data " + datadir() + " --capture " + dest + " --frames 1800; s=$?; ls -A " +
+                disk + " >" + dir + "/left.txt; exit $s'",
+            dir, dir);
         EXPECT_EQ(r.status, 1) << name << ": " << r.err;
         // A folder's message names the frame or the sound that could not be written.
         const std::string file = name == "frames" ? dest + "/" : "";
@@ -298,35 +298,4 @@ TEST_F(Captures, TheViewersVolumeAndMuteAreWhatTheCapturedSoundCarries) {
     const double after = rms(keys, size_t(2.6 * 48000) * 2, keys.size());
     const double there = rms(normal, size_t(2.6 * 48000) * 2, normal.size());
     EXPECT_NEAR(after / there, 4.0 / 40.0, 0.01);
-}
-
-TEST_F(Captures, F12SaysWhereTheScreenshotWent) {
-    const std::string dir = scratch("f12");
-    std::ofstream(dir + "/keys") << "0.5 F12\n";
-    const Outcome r = run("--data " + datadir() + " --headless --frames 60 --keys " + dir + "/keys", dir);
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("showcase-fs: screenshot " + dir + "/showcase-0001.png\n"), std::string::npos)
-        << r.out;
-    EXPECT_TRUE(fs::exists(dir + "/showcase-0001.png"));
-}
-
-TEST(ProgramWords, VersionAndHelpInTheUsualForm) {
-    const std::string dir = programrun::scratch("programs", "words");
-    for (const char *program : {"showcase", "showcase-fs"}) {
-        const Outcome v = run("--version", dir, "", program);
-        EXPECT_EQ(v.status, 0);
-        EXPECT_EQ(v.out, std::string(program) + " " + SHOWCASE_VERSION_TEXT + "\n");
-        const Outcome h = run("--help", dir, "", program);
-        EXPECT_EQ(h.status, 0);
-        EXPECT_EQ(h.out.rfind(std::string("Usage: ") + program + " [OPTION]...\n", 0), 0u) << h.out;
-        for (const char *word : {"  --volume N", "  --mute", "  --version", ".webm", ".lossless.mkv",
-                                 "M mutes", "names are refused"})
-            EXPECT_NE(h.out.find(word), std::string::npos) << program << ": " << word;
-        // The fixed-mode program says why three quarters of its screen keep the last gallery picture.
-        EXPECT_EQ(h.out.find("other three quarters") != std::string::npos,
-                  program == std::string("showcase"));
-        const Outcome bad = run("--volume 101", dir, "", program);
-        EXPECT_EQ(bad.status, 2);
-        EXPECT_NE(bad.err.find("--volume wants a number from 0 to 100, not '101'"), std::string::npos);
-    }
 }

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -18,19 +15,16 @@
 namespace programs {
 
 namespace fs = std::filesystem;
+using programrun::datadir;
 using programrun::Outcome;
 using programrun::slurp;
 using programrun::wavsamples;
-
-inline std::string datadir() {
-    return std::string(SHOWCASE_BIN_DIR) + "/data";
-}
 
 // Runs a program in dir (its out.txt and err.txt there too); wrapper (such as "timeout 600" or a variable
 // of the environment) comes before it.
 inline Outcome runprogram(const std::string &program, const std::string &args, const std::string &dir,
                           const std::string &wrapper = "") {
-    return programrun::run(wrapper + " " + SHOWCASE_BIN_DIR + "/" + program + " " + args, dir, dir);
+    return programrun::run(wrapper + " " + SHOWCASE_BUILD_DIR + "/" + program + " " + args, dir, dir);
 }
 
 inline void writekeys(const std::string &path, const std::string &text) {

@@ -1,84 +1,20 @@
-// Drives the browser build in headless Chromium (Debian's, through playwright-core) and reports what it saw
-// as one JSON object on standard output. Serves the site folder itself on 127.0.0.1, on a free port.
+// Drives the browser build in headless Chromium for the browser test and reports what it saw as one JSON
+// object (see web/headless.mjs for the serving and the exit statuses):
 //
 //   node browser.mjs SITE show [--shots DIR]        the page as a viewer meets it: start screen, click,
 //                                                  intro, menu turn, gallery, a picture, closing
 //   node browser.mjs SITE page SCENARIO [--shots DIR]  one of the page's ways in (see SCENARIOS below)
-//   node browser.mjs SITE touch WxH [--shots DIR]   a phone: the tour's key script done by touch gestures,
-//                                                  its frames at every key against the key tour's
-//   node browser.mjs SITE figures                   load to start screen, click to first frame, download
+//   node browser.mjs SITE touch WxH [--shots DIR]   a phone: the tour's key script done by touch gestures;
+//                                                  the checksums of its frames and the frames of its keys
 //   node browser.mjs SITE frames N [--fixed] [--scale K]  test mode: the checksums of the tour's first N
 //                                                  frames (K: ?scale=K)
-//   node browser.mjs SITE speed [--scale K]         unpaced menu turns in test mode: milliseconds a frame
 //   node browser.mjs SITE loudness MODULE SECONDS  the module's first seconds through the page's player
 //                                                  at the show's normal volume, rendered offline: RMS
-//
-// Exit status 0 with the report; 77 when Chromium cannot start (the report says why); 1 on a failure to
-// drive the page at all.
-import { createRequire } from 'node:module'
-import { createServer } from 'node:http'
 import { readFile, mkdir } from 'node:fs/promises'
-import { extname, join, normalize, dirname, resolve as resolvepath } from 'node:path'
-import { fileURLToPath } from 'node:url'
-
-const here = dirname(fileURLToPath(import.meta.url))
-const require = createRequire(join(here, '../../web/package.json'))
-const { chromium } = require('playwright-core')
-
-const [webdir, what, ...rest] = process.argv.slice(2)
-const option = (name) => {
-  const i = rest.indexOf(name)
-  return i < 0 ? undefined : rest[i + 1] ?? true
-}
-
-const TYPES = {
-  '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.keys': 'text/plain',
-  '.png': 'image/png',
-}
-let served = 0
-const requested = new Set() // the site's files the browser asked for
-let prefix = '/' // the path the site is served under
-const extra = {} // files the runs add beside the build's own
-const delays = {} // milliseconds a file takes, as on a slow line
-function serve(root) {
-  const server = createServer(async (req, res) => {
-    let path = decodeURIComponent(new URL(req.url, 'http://x').pathname)
-    if (!path.startsWith(prefix)) {
-      res.writeHead(404)
-      res.end()
-      return
-    }
-    path = normalize('/' + path.slice(prefix.length)).replace(/^(\.\.[/\\])+/, '')
-    if (path in extra) {
-      res.writeHead(200, { 'Content-Type': 'text/plain' })
-      res.end(extra[path])
-      return
-    }
-    if (path in delays) await sleep(delays[path])
-    try {
-      const file = path.endsWith('/') ? path + 'index.html' : path
-      const body = await readFile(join(root, file))
-      served += body.length
-      requested.add(file.slice(1))
-      res.writeHead(200, { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream' })
-      res.end(body)
-    } catch {
-      res.writeHead(404)
-      res.end()
-    }
-  })
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)))
-}
-
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms))
-async function until(page, fn, arg, timeout, what) {
-  try {
-    await page.waitForFunction(fn, arg, { timeout, polling: 100 })
-  } catch {
-    throw new Error(`timed out waiting for ${what}`)
-  }
-}
+import { join, resolve as resolvepath } from 'node:path'
+import {
+  drive, firstframe, newpage, option, rest, server, shot, sleep, text, until, visible, webdir,
+} from '../../web/headless.mjs'
 
 // The canvas's frame count settles: the show waits for a key.
 async function settled(page, quiet = 800, timeout = 120000) {
@@ -105,16 +41,12 @@ const canvas = (page) =>
     return { width: c.width, height: c.height, image: c.toDataURL() }
   })
 
-async function shot(page, dir, name) {
-  if (dir) await page.screenshot({ path: join(dir, `${name}.png`) })
-}
-
 async function showrun(page, base, report) {
   const shots = option('--shots')
   if (shots) await mkdir(shots, { recursive: true })
   await page.goto(base)
   await until(page, () => window.showcase && showcase.state === 'ready', null, 30000, 'the page to load')
-  report.download = served
+  report.download = server.served
   report.startscreen = await page.locator('#start').isVisible()
   report.starttext = (await page.locator('#start p').first().textContent()).trim()
   await shot(page, shots, 'start')
@@ -185,30 +117,11 @@ async function framesrun(page, base, report) {
   report.framesums = await page.evaluate(() => showcase.framesums)
 }
 
-// Unpaced frames of the menu turn: test mode, a script that turns the menu again and again after the intro.
-async function speedrun(page, base, report) {
-  const turns = 120
-  extra['/speed.keys'] = `60.0 Right x${turns}\n`
-  const scale = option('--scale') ? `&scale=${option('--scale')}` : ''
-  await page.goto(`${base}?test&nosw&keys=speed.keys&frames=${3600 + turns * 17 + 60}${scale}`)
-  await until(page, () => window.showcase && showcase.endings === 1, null, 600000, 'the speed run to end')
-  const times = await page.evaluate(() => showcase.frametimes)
-  // The turns begin at frame 3601 (60 s), 17 frames each. The page's clock is coarse, so a turn's frames
-  // are timed together; the fastest turns are the ones a busy machine interrupted least.
-  const perframe = []
-  for (let t = 1; t < turns - 1; t++) perframe.push((times[3600 + (t + 1) * 17] - times[3600 + t * 17]) / 17)
-  perframe.sort((a, b) => a - b)
-  report.turns = perframe.length
-  report.fastestframems = perframe[0]
-  report.quartileframems = perframe[perframe.length >> 2]
-  report.medianframems = perframe[perframe.length >> 1]
-}
-
 // The player the page uses (chiptune3: libopenmpt in an audio worklet) with the page's volume, 40 of 64,
 // rendered offline at 48 kHz: the root mean square of both channels.
 async function loudnessrun(page, base, report) {
   const [module, seconds] = [rest[0], Number(rest[1] || 10)]
-  extra['/music.xm'] = await readFile(module)
+  server.extra['/music.xm'] = await readFile(module)
   await page.goto(base + '?test&nosw&frames=0')
   report.rms = await page.evaluate(async (seconds) => {
     const { ChiptuneJsPlayer } = await import('./chiptune3/chiptune3.js')
@@ -233,10 +146,6 @@ async function loudnessrun(page, base, report) {
 }
 
 // --- the page's ways in: each scenario gets the browser, the site's address and the report ---
-const visible = (page, sel) => page.locator(sel).isVisible()
-const text = async (page, sel) => ((await page.locator(sel).textContent()) || '').replace(/\s+/g, ' ').trim()
-const firstframe = (page, timeout = 60000) =>
-  until(page, () => window.showcase && showcase.firstframe > 0, null, timeout, 'the first intro frame')
 // Test mode's short run: the intro's first 120 frames on the virtual clock, no key script.
 const shortrun = async (page, url) => {
   await page.goto(`${url}?test&keys=&frames=120`)
@@ -247,7 +156,7 @@ const shortrun = async (page, url) => {
 const SCENARIOS = {
   // A click while the page still loads starts the show as soon as it can, and says so meanwhile.
   async early(browser, base, report) {
-    delays['/showcase.data'] = 3000
+    server.delays['/showcase.data'] = 3000
     const page = await newpage(browser, report)
     await page.goto(base, { waitUntil: 'commit' })
     await page.waitForSelector('#start')
@@ -282,7 +191,7 @@ const SCENARIOS = {
   // A program that cannot set up (here: a key script it cannot read) ends on its own complaint, not on
   // "loading…".
   async broken(browser, base, report) {
-    extra['/broken.keys'] = 'now Enter\n'
+    server.extra['/broken.keys'] = 'now Enter\n'
     const page = await newpage(browser, report)
     await page.goto(`${base}?test&nosw&keys=broken.keys`)
     await until(page, () => window.showcase && showcase.state === 'failed', null, 30000, 'the failure')
@@ -337,13 +246,13 @@ const SCENARIOS = {
   // The published folder under a sub-path of the host: it plays, and every file in it is one the page
   // (or its offline copy) asked for.
   async subpath(browser, base, report) {
-    prefix = '/some/where/showcase/'
+    server.prefix = '/some/where/showcase/'
     const page = await newpage(browser, report)
-    report.frames = await shortrun(page, base + prefix.slice(1))
+    report.frames = await shortrun(page, base + server.prefix.slice(1))
     // The offline copy fetches the rest of the page's files.
     await page.evaluate(() => navigator.serviceWorker.ready)
     await sleep(500)
-    report.requested = [...requested].sort()
+    report.requested = [...server.requested].sort()
   },
 
   // Once visited, the page plays again without a network.
@@ -359,17 +268,6 @@ const SCENARIOS = {
     report.offlineworker = await page.evaluate(() => !!navigator.serviceWorker.controller)
     await context.close()
   },
-}
-
-function newpage(browser, report, options = { viewport: { width: 1280, height: 960 } }) {
-  return browser.newPage(options).then((page) => {
-    page.on('console', (m) => {
-      if (m.type() === 'error') report.errors.push(m.text())
-      else report.console = (report.console || []).concat(m.text())
-    })
-    page.on('pageerror', (e) => report.errors.push(String(e)))
-    return page
-  })
 }
 
 // --- a phone: the tour's key script done by touch gestures alone ---
@@ -419,11 +317,7 @@ async function touchrun(browser, base, report) {
   await sleep(3000)
   await shot(page, shots, `phone-${w}x${h}-intro`)
 
-  // The key tour on the virtual clock, then the same tour by touch, held at each key's frame.
-  await page.goto(`${base}?test&sums&nosw&keys=tour.keys&frames=${frames}`)
-  await until(page, () => window.showcase && showcase.endings === 1, null, 1200000, 'the key tour to end')
-  const keysums = await page.evaluate(() => showcase.framesums)
-
+  // The tour by touch on the virtual clock, held at each key's frame.
   // The frame after which each of the script's keys arrives: the show's clock in whole milliseconds reaches
   // the key's time. The run is held there (the next hold is set before a hold is released, so that the
   // unpaced run cannot pass it), and the key's gesture is made.
@@ -477,89 +371,25 @@ async function touchrun(browser, base, report) {
     }, i + 1 < held.length ? held[i + 1].tick : 0)
   }
   await until(page, () => showcase.endings === 1, null, 1200000, 'the touch tour to end')
-  const touchsums = await page.evaluate(() => showcase.framesums)
-  // The screen just before each key, and the last one.
+  // The screen just before each key, and the last one, for the test to hold against the key tour's.
   points.push(frames)
-  report.points = points.length
-  report.differ = points.filter((t) => touchsums[t - 1] !== keysums[t - 1])
-  report.frames = [keysums.length, touchsums.length]
-  report.firstdiffer = keysums.findIndex((v, i) => v !== touchsums[i]) + 1
+  report.points = points
+  report.framesums = await page.evaluate(() => showcase.framesums)
   await context.close()
 }
 
-// The README's figures: what a first visit downloads, the time to the start screen and from the click to the
-// first frame.
-async function figuresrun(browser, base, report) {
-  const page = await newpage(browser, report)
-  const t0 = Date.now()
-  await page.goto(base + '?nosw')
-  await until(page, () => window.showcase && showcase.state === 'ready', null, 60000, 'the page to load')
-  report.loadtostartms = Date.now() - t0
-  report.download = served
-  report.setupms = await page.evaluate(() => showcase.setup)
-  await page.click('#start')
-  await firstframe(page)
-  report.clicktofirstframems = await page.evaluate(() => showcase.firstframe - showcase.clicked)
-  // What a host that serves the compressed copies sends instead.
-  for (const z of ['gz', 'br']) {
-    let n = 0
-    for (const f of requested) {
-      try {
-        n += (await readFile(join(webdir, `${f}.${z}`))).length
-      } catch {
-        n += (await readFile(join(webdir, f))).length
-      }
-    }
-    report[z === 'gz' ? 'downloadgzipped' : 'downloadbrotli'] = n
-  }
-}
-
-const MODES = ['show', 'frames', 'speed', 'loudness', 'page', 'touch', 'figures']
-
-async function main() {
-  if (!webdir || !MODES.includes(what) || (what === 'page' && !(rest[0] in SCENARIOS))) {
-    console.error(`usage: node browser.mjs SITE ${MODES.join('|')} [options]; page scenarios: ${Object.keys(SCENARIOS).join(', ')}`)
-    process.exit(2)
-  }
-  const server = await serve(webdir)
-  const base = `http://127.0.0.1:${server.address().port}/`
-  let browser
-  try {
-    browser = await chromium.launch({
-      executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-      // Sound only after a gesture, as a viewer's browser has it; and no reaching out to any network. The
-      // name showcase.test is this machine too, but to the browser a plain-http address of another host.
-      args: ['--no-sandbox', '--autoplay-policy=user-gesture-required', '--disable-gpu', '--disable-quic',
-        '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync',
-        '--host-resolver-rules=MAP showcase.test 127.0.0.1'],
-    })
-  } catch (e) {
-    const report = { skipped: `Chromium cannot start: ${String(e.message).split('\n')[0]}` }
-    server.close()
-    process.stdout.write(JSON.stringify(report) + '\n', () => process.exit(77))
-    return
-  }
-  const report = { errors: [] }
-  let status = 0
-  try {
-    if (what === 'page') await SCENARIOS[rest[0]](browser, base, report)
-    else if (what === 'touch') await touchrun(browser, base, report)
-    else if (what === 'figures') await figuresrun(browser, base, report)
-    else {
-      const page = await newpage(browser, report)
-      if (what === 'show') await showrun(page, base, report)
-      else if (what === 'frames') await framesrun(page, base, report)
-      else if (what === 'speed') await speedrun(page, base, report)
-      else await loudnessrun(page, base, report)
-    }
-  } catch (e) {
-    report.failure = String(e.message || e)
-    status = 1
-  }
-  await browser.close()
-  server.close()
-  // Written before leaving: an exit right after a large write to a pipe would cut the report short.
-  process.stdout.write(JSON.stringify(report) + '\n', () => process.exit(status))
-}
-
-main()
+// Modes that open a page of their own take the browser; the others get a fresh page.
+const onpage = (run) => async (browser, base, report) => run(await newpage(browser, report), base, report)
+drive(
+  {
+    show: onpage(showrun),
+    frames: onpage(framesrun),
+    loudness: onpage(loudnessrun),
+    page: (browser, base, report) => {
+      if (!(rest[0] in SCENARIOS)) throw new Error(`no page scenario ${rest[0]}: ${Object.keys(SCENARIOS).join(', ')}`)
+      return SCENARIOS[rest[0]](browser, base, report)
+    },
+    touch: touchrun,
+  },
+  `; page scenarios: ${Object.keys(SCENARIOS).join(', ')}`,
+)

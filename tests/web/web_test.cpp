@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "programs/programs.h"
+#include "common/programrun.h"
 
 namespace fs = std::filesystem;
 
@@ -33,22 +33,15 @@ std::string sitedir() {
     return webdir() + "/site";
 }
 
-struct Report {
-    int status = -1;
-    std::string json;
-};
-
-// Runs the driver; its last line is the JSON report.
-Report drive(const std::string &args) {
-    Report r;
-    std::string out = programrun::output("node " + std::string(SHOWCASE_SOURCE_DIR) +
-                                         "/tests/web/browser.mjs '" + sitedir() + "' " + args + "; echo $?");
-    while (!out.empty() && out.back() == '\n') out.pop_back();
-    size_t nl = out.rfind('\n');
-    r.status = std::atoi(out.c_str() + (nl == std::string::npos ? 0 : nl + 1));
-    out.resize(nl == std::string::npos ? 0 : nl);
-    nl = out.rfind('\n');
-    r.json = nl == std::string::npos ? out : out.substr(nl + 1);
+// Runs the driver in a scratch folder; the last line of what it writes is the JSON report.
+programrun::Outcome drive(const std::string &args) {
+    const std::string dir = programrun::scratch("web", "driver");
+    programrun::Outcome r = programrun::run("node '" + std::string(SHOWCASE_SOURCE_DIR) +
+                                                "/tests/web/browser.mjs' '" + sitedir() + "' " + args,
+                                            dir, dir);
+    fs::remove_all(dir);
+    while (!r.out.empty() && r.out.back() == '\n') r.out.pop_back();
+    r.out.erase(0, r.out.rfind('\n') + 1);
     return r;
 }
 
@@ -95,21 +88,35 @@ std::vector<uint32_t> numbers(const std::string &list) {
     return out;
 }
 
+// The checksums of the first frames of the tour that a desktop program captures headless.
+std::vector<uint32_t> desktopsums(const std::string &program, long frames, const std::string &options = "") {
+    const std::string dir = programrun::scratch("web", program);
+    const programrun::Outcome r = programrun::run(
+        std::string(SHOWCASE_BUILD_DIR) + "/" + program + " --data " + programrun::datadir() + " --keys " +
+            SHOWCASE_SOURCE_DIR + "/scripts/tour.keys --capture tour.sums --frames " +
+            std::to_string(frames) + " " + options,
+        dir, dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::vector<uint32_t> sums = numbers(programrun::slurp(dir + "/tour.sums"));
+    fs::remove_all(dir);
+    return sums;
+}
+
 class Browser : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(fs::exists(sitedir() + "/index.html"))
             << "no browser build in " << webdir() << ": run 'make web' first";
     }
-    Report run(const std::string &args, bool errorsexpected = false) {
-        Report r = drive(args);
+    programrun::Outcome run(const std::string &args, bool errorsexpected = false) {
+        programrun::Outcome r = drive(args);
         if (r.status == 77) {
             skipped = true;
             return r;
         }
-        EXPECT_EQ(r.status, 0) << r.json;
+        EXPECT_EQ(r.status, 0) << r.out << r.err;
         if (!errorsexpected) {
-            EXPECT_EQ(field(r.json, "errors"), "[]") << "console errors: " << r.json;
+            EXPECT_EQ(field(r.out, "errors"), "[]") << "console errors: " << r.out;
         }
         return r;
     }
@@ -119,9 +126,9 @@ class Browser : public ::testing::Test {
 } // namespace
 
 TEST_F(Browser, AViewerStartsTheShowTurnsTheMenuOpensAPictureAndClosesIt) {
-    const Report r = run("show");
-    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
-    const std::string &j = r.json;
+    const programrun::Outcome r = run("show");
+    if (skipped) GTEST_SKIP() << field(r.out, "skipped");
+    const std::string &j = r.out;
     EXPECT_EQ(field(j, "startscreen"), "true");
     EXPECT_EQ(field(j, "starttext"), "click or press a key to start");
     const double start = number(j, "clicktofirstframe");
@@ -156,11 +163,12 @@ struct PageCase {
 };
 
 const std::vector<PageCase> &pagecases() {
-    // A phone both ways round: the tour by touch reaches the key tour's screens at every key.
-    const std::vector<std::pair<const char *, const char *>> phone = {
-        {"touchdevice", "true"}, {"starttext", "tap to start"},
-        {"backshown", "true"},   {"differ", "[]"},
-        {"wrongkeys", ""},       {"untouched", ""}};
+    // A phone both ways round: every key of the tour done by touch (its screens are checked below).
+    const std::vector<std::pair<const char *, const char *>> phone = {{"touchdevice", "true"},
+                                                                      {"starttext", "tap to start"},
+                                                                      {"backshown", "true"},
+                                                                      {"wrongkeys", ""},
+                                                                      {"untouched", ""}};
     static const std::vector<PageCase> cases = {
         // A click while the data still loads: "starting…", then the show with its sound, and nothing of the
         // program's start-up lines in the console.
@@ -227,13 +235,25 @@ TEST_P(Page, ReachesTheShowOrSaysWhy) {
     const PageCase &c = GetParam();
     std::string shots;
     if (const char *dir = std::getenv("SHOWCASE_WEB_SHOTS")) shots = std::string(" --shots '") + dir + "'";
-    const Report r = run(c.args + shots, c.errorsexpected);
-    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
-    for (const auto &[key, want] : c.fields) EXPECT_EQ(field(r.json, key), want) << key << " in " << r.json;
+    const programrun::Outcome r = run(c.args + shots, c.errorsexpected);
+    if (skipped) GTEST_SKIP() << field(r.out, "skipped");
+    for (const auto &[key, want] : c.fields) EXPECT_EQ(field(r.out, key), want) << key << " in " << r.out;
+    if (std::string(c.args).rfind("touch", 0) == 0) {
+        // The tour by touch shows the key tour's screens (the desktop program's, as the page's own are) just
+        // before every key and at its end.
+        const std::vector<uint32_t> touch = numbers(field(r.out, "framesums")),
+                                    points = numbers(field(r.out, "points"));
+        const std::vector<uint32_t> keys = desktopsums("showcase-fs", 7010);
+        ASSERT_EQ(touch.size(), keys.size()) << "the tour by touch showed another number of frames";
+        EXPECT_GT(points.size(), 20u);
+        for (uint32_t t : points)
+            EXPECT_TRUE(t >= 1 && t <= touch.size() && touch[t - 1] == keys[t - 1])
+                << "the screen at frame " << t;
+    }
     if (std::string(c.args) == "page subpath") {
         // Every file of the published folder is one the page or its offline copy fetched (or a compressed
         // copy of one), and none names this machine's folders.
-        const std::vector<std::string> asked = strings(field(r.json, "requested"));
+        const std::vector<std::string> asked = strings(field(r.out, "requested"));
         int files = 0;
         for (const auto &e : fs::recursive_directory_iterator(sitedir())) {
             if (!e.is_regular_file()) continue;
@@ -260,72 +280,63 @@ INSTANTIATE_TEST_SUITE_P(Browser, Page, ::testing::ValuesIn(pagecases()),
 
 namespace {
 
-// The desktop program's frames of the same key script, captured headless, as the program's own checksums.
-std::vector<uint32_t> nativesums(const char *program, long frames, const std::string &options = "") {
-    const std::string dir = programrun::scratch("web", program);
-    std::vector<uint32_t> sums;
-    if (programs::runprogram(program,
-                             "--data " + programs::datadir() + " --keys " + SHOWCASE_SOURCE_DIR +
-                                 "/scripts/tour.keys --capture tour.sums --frames " + std::to_string(frames) +
-                                 " " + options,
-                             dir)
-            .status == 0) {
-        std::istringstream in(programrun::slurp(dir + "/tour.sums"));
-        for (uint32_t v; in >> v;) sums.push_back(v);
-    }
-    fs::remove_all(dir);
-    return sums;
+// The page in test mode against the desktop program on the same key script, checksum for checksum: the
+// driver's options, the program and its options, and how many frames of the tour.
+struct FramesCase {
+    const char *name, *driver, *program, *options;
+    long frames;
+};
+
+// The tour up to 116.8 s: the intro, the menu turning both ways, the doors, every picture of the gallery,
+// and the credits' first second; the first 15 s of the fixed-mode presentation, and of ?scale=2 as --scale 2.
+const FramesCase framescases[] = {
+    {"TheTour", "", "showcase-fs", "", 7010},
+    {"TheFixedModePresentation", "--fixed", "showcase", "", 900},
+    {"TwiceTheSize", "--scale 2", "showcase-fs", "--scale 2", 900},
+};
+
+void PrintTo(const FramesCase &c, std::ostream *os) {
+    *os << c.name;
 }
 
-void expectsame(const std::vector<uint32_t> &native, const std::vector<uint32_t> &web, long frames) {
-    for (size_t i = 0; i < native.size() && i < web.size(); i++)
-        ASSERT_EQ(web[i], native[i]) << "frame " << i + 1 << " (" << double(i) / 60.0
-                                     << " s into the tour) differs from the desktop program's";
-    EXPECT_EQ(native.size(), size_t(frames)) << "the native capture is short";
-    EXPECT_EQ(web.size(), size_t(frames)) << "the browser showed another number of frames";
-}
+class Frames : public Browser, public ::testing::WithParamInterface<FramesCase> {};
 
 } // namespace
 
-// The intro, the menu turning both ways, the doors, every picture of the gallery, and the credits' first
-// second: the tour up to 116.8 s.
-TEST_F(Browser, TheTourShowsTheSameFramesAsTheDesktopProgram) {
-    constexpr long frames = 7010;
-    const Report r = run("frames " + std::to_string(frames));
-    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
-    std::printf("the browser ran %ld frames in %.1f s\n", frames, number(r.json, "seconds"));
-    expectsame(nativesums("showcase-fs", frames), numbers(field(r.json, "framesums")), frames);
+TEST_P(Frames, AreTheDesktopProgramsFrames) {
+    const FramesCase &c = GetParam();
+    const programrun::Outcome r = run("frames " + std::to_string(c.frames) + " " + c.driver);
+    if (skipped) GTEST_SKIP() << field(r.out, "skipped");
+    std::printf("the browser ran %ld frames in %.1f s\n", c.frames, number(r.out, "seconds"));
+    const std::vector<uint32_t> web = numbers(field(r.out, "framesums"));
+    const std::vector<uint32_t> native = desktopsums(c.program, c.frames, c.options);
+    for (size_t i = 0; i < native.size() && i < web.size(); i++)
+        ASSERT_EQ(web[i], native[i]) << "frame " << i + 1 << " (" << double(i) / 60.0
+                                     << " s into the tour) differs from the desktop program's";
+    EXPECT_EQ(native.size(), size_t(c.frames)) << "the native capture is short";
+    EXPECT_EQ(web.size(), size_t(c.frames)) << "the browser showed another number of frames";
 }
 
-TEST_F(Browser, TheFixedModePresentationShowsTheSameFramesToo) {
-    constexpr long frames = 900;
-    const Report r = run("frames " + std::to_string(frames) + " --fixed");
-    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
-    expectsame(nativesums("showcase", frames), numbers(field(r.json, "framesums")), frames);
-}
-
-// ?scale=2 plays the show twice the size, as --scale 2 does.
-TEST_F(Browser, TwiceTheSizeShowsTheSameFramesAsTheDesktopProgram) {
-    constexpr long frames = 900;
-    const Report r = run("frames " + std::to_string(frames) + " --scale 2");
-    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
-    expectsame(nativesums("showcase-fs", frames, "--scale 2"), numbers(field(r.json, "framesums")), frames);
-}
+INSTANTIATE_TEST_SUITE_P(Browser, Frames, ::testing::ValuesIn(framescases),
+                         [](const ::testing::TestParamInfo<FramesCase> &i) {
+                             return std::string(i.param.name);
+                         });
 
 // The module at the show's normal volume, 40 of 64: the desktop capture's sound of the first ten seconds and
 // the page's player rendering the same seconds are equally loud, within 1 dB.
 TEST_F(Browser, TheMusicIsAsLoudAsOnTheDesktop) {
-    const Report r = run("loudness '" + programs::datadir() + "/music/velun.xm' 10");
-    if (skipped) GTEST_SKIP() << field(r.json, "skipped");
-    const double web = number(r.json, "rms");
-    ASSERT_GT(web, 0.0) << r.json;
+    const programrun::Outcome r = run("loudness '" + programrun::datadir() + "/music/velun.xm' 10");
+    if (skipped) GTEST_SKIP() << field(r.out, "skipped");
+    const double web = number(r.out, "rms");
+    ASSERT_GT(web, 0.0) << r.out;
 
     const std::string dir = programrun::scratch("web", "sound");
-    ASSERT_EQ(programs::runprogram("showcase-fs",
-                                   "--data " + programs::datadir() + " --capture cap --frames 600", dir)
+    ASSERT_EQ(programrun::run(std::string(SHOWCASE_BUILD_DIR) + "/showcase-fs --data " +
+                                  programrun::datadir() + " --capture cap --frames 600",
+                              dir, dir)
                   .status,
               0);
-    std::vector<int16_t> pcm = programs::wavsamples(dir + "/cap/audio.wav");
+    std::vector<int16_t> pcm = programrun::wavsamples(dir + "/cap/audio.wav");
     fs::remove_all(dir);
     const size_t got = pcm.size();
     pcm.resize(std::min(got, size_t(48000 * 10 * 2)));
