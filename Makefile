@@ -15,7 +15,7 @@ MAKEFLAGS += --no-print-directory
 CONFIGURE_IF_NEEDED = [ -f $(BUILD)/CMakeCache.txt ] && [ $(BUILD)/Makefile -nt CMakeLists.txt ] || \
 	scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps deps-run deps-capture deps-web deps-install deps-deb configure build run install deb test test-release release-data sanitizer-build test-asan test-fuzz fuzz capture contact-sheet bench format clean web serve
+.PHONY: all deps deps-run deps-capture deps-web deps-install deps-deb configure build run install deb test test-release release-data sanitizer-build test-asan test-fuzz fuzz-build fuzz capture contact-sheet bench format clean web serve
 
 all: build
 
@@ -86,6 +86,9 @@ test-asan: release-data
 FUZZ_SECONDS ?= 300
 test-fuzz: deps
 	@FUZZ_SECONDS=20 scripts/fuzz
+
+fuzz-build:
+	@scripts/fuzz build
 
 fuzz: deps
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
