@@ -15,7 +15,7 @@ MAKEFLAGS += --no-print-directory
 CONFIGURE_IF_NEEDED = [ -f $(BUILD)/CMakeCache.txt ] && [ $(BUILD)/Makefile -nt CMakeLists.txt ] || \
 	scripts/stage "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps deps-run deps-capture deps-web deps-install deps-deb configure build run install deb test test-release release-data sanitizer-build test-asan test-fuzz fuzz-build fuzz capture contact-sheet bench format clean web serve
+.PHONY: all deps deps-run deps-capture deps-web deps-install deps-deb configure build run install deb test test-release release-data sanitizer-build sanitizer-suite test-asan test-fuzz fuzz-build fuzz capture contact-sheet bench format clean web serve
 
 all: build
 
@@ -78,6 +78,10 @@ sanitizer-build:
 # does the walk at twice the size, whose larger frames the engine-level suites check.
 test-asan: release-data
 	@$(MAKE) sanitizer-build
+	@$(MAKE) sanitizer-suite
+
+# The sanitizer suite alone, on a sanitizer build already made.
+sanitizer-suite:
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j$(JOBS) --timeout 2400 -LE "e2e|no-sanitizer" -E "AtTwiceTheSizeEveryScreen"
 

@@ -119,9 +119,8 @@ ScaleAgreement comparescale(int n, long minpixels) {
         for (int y = 0; y < 240; ++y)
             for (int x = 0; x < 320; ++x) {
                 const uint32_t a = small[size_t(y) * 320 + size_t(x)], b = middle(x, y);
-                if (a) ++cover[a][0];
+                if (a) ++cover[a][0], ++cover[a][2];
                 if (a && a == b) ++cover[a][1];
-                if (a) ++cover[a][2];
                 if (b && b != a) ++cover[b][2];
             }
         for (int y = 0; y < H; ++y)
