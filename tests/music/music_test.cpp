@@ -1,5 +1,5 @@
-// The music: loads, loops past the module's end, follows the volume, releases once; modules written by
-// other people's trackers as well as our own.
+// The music: loads, loops past the module's end, follows the volume, releases once, with modules written by
+// other people's trackers (the show's own module plays in the programs' captures).
 #include <gtest/gtest.h>
 
 #include <libopenmpt/libopenmpt.h>
@@ -16,7 +16,6 @@
 #include "platform/platform.h"
 #include "platform/screen.h"
 #include "shell/shell.h"
-#include "xmwrite.h"
 
 namespace fs = std::filesystem;
 
@@ -98,42 +97,6 @@ TEST(Music, ModulesFromOtherTrackers) {
         played++;
     }
     if (played == 0) GTEST_SKIP() << "the vor and ballz-data packages are not installed";
-}
-
-TEST(Music, ModuleOfOurOwnWriter) {
-    // Two patterns of a plucked square wave on two channels, a few seconds long.
-    xmwrite::Module m;
-    m.name = "test loop";
-    m.channels = 2;
-    m.speed = 3;
-    xmwrite::Instrument square;
-    square.name = "square";
-    xmwrite::Sample s;
-    s.name = "square";
-    for (int i = 0; i < 64; i++) s.data.push_back(int16_t(i < 32 ? 12000 : -12000));
-    s.loop = xmwrite::Loop::Forward;
-    s.loopstart = 0;
-    s.looplength = 64;
-    s.tune(8363.0 * 64 / 64, 8363.0 / 64);
-    square.samples.push_back(s);
-    m.instruments.push_back(square);
-    for (int p = 0; p < 2; p++) {
-        xmwrite::Pattern pat(32, 2);
-        for (int row = 0; row < 32; row += 4) {
-            pat.at(row, 0).note = uint8_t(xmwrite::NOTE_C4 + (row / 4 + p * 3) % 12);
-            pat.at(row, 0).instrument = 1;
-            pat.at(row, 1).note = uint8_t(xmwrite::NOTE_C4 - 12);
-            pat.at(row, 1).instrument = 1;
-            pat.at(row, 1).volume = xmwrite::setvolume(32);
-        }
-        m.patterns.push_back(pat);
-    }
-    m.order = {0, 1};
-    const std::string path = programrun::scratch("music", "own") + "/own.xm";
-    std::string error;
-    ASSERT_TRUE(xmwrite::save(m, path, error)) << error;
-    playsloopsandfollowsthevolume(path);
-    fs::remove_all(fs::path(path).parent_path());
 }
 
 // No module, or one that cannot be read: no music, one line naming the file, and silence whatever is asked.
