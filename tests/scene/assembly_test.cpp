@@ -17,8 +17,6 @@ TEST_F(Assembly, TwoLoadsShareOnlyTheTablesThePoolAndTheFrames) {
     b.meshes = {trianglemesh("B1")};
     b.lights = {mk3ds::makelight("OMNI", {7, 8, 9})};
     b.materials = {mk3ds::makematerial("GOUTXTSTONE", "A.JPG"), mk3ds::makematerial("TRANSTXTA", "B.JPG")};
-    b.materials[1].uscale = 2.5f;
-    b.materials[1].vscale = 0.25f;
     world *w1 = load(a);
     world *w2 = load(b);
     EXPECT_EQ((std::array{w1->numobjects, w2->numobjects, w1->nummaterials, w2->nummaterials, w1->numlights,
@@ -39,14 +37,10 @@ TEST_F(Assembly, TwoLoadsShareOnlyTheTablesThePoolAndTheFrames) {
 
     EXPECT_EQ(w1->materials[0].maptype, 2);
     EXPECT_EQ(w1->materials[0].mapname, nullptr); // no map block
-    EXPECT_STREQ(w2->materials[0].name, "GOUTXTSTONE");
     EXPECT_EQ(w2->materials[0].maptype, 256 | 2);
     EXPECT_EQ(w2->materials[1].maptype, 512 | 1);
-    const material &m0 = w2->materials[0], &m1 = w2->materials[1];
-    EXPECT_EQ((std::array{m0.uscale, m0.vscale, m1.uscale, m1.vscale}),
-              (std::array{1.0f, 1.0f, 2.5f, 0.25f}));
-    EXPECT_STREQ(m1.mapname, "B.JPG");
-    EXPECT_EQ(m1.texture, nullptr); // without maps read, names are kept and no texture block is made
+    EXPECT_STREQ(w2->materials[1].mapname, "B.JPG");
+    EXPECT_EQ(w2->materials[1].texture, nullptr); // without maps read, names are kept and no texture block
 }
 
 TEST_F(Assembly, AFileWithoutAMeshSectionGivesAnEmptyWorld) {
