@@ -305,8 +305,7 @@ TEST(LyingPicturesDeathTest, RefusedFilesStopTheProgramNamingTheFileAndTheReason
 
 TEST(LyingPictures, TheInMemoryReadersRefuseWithAReasonInsteadOfEndingTheProgram) {
     std::vector<unsigned char> dest(640 * 480 * 4);
-    const std::string jpeg = slurp(CORPUS + "jpeg/progressive.jpg"),
-                      huge = slurp(CORPUS + "jpeg/gallery-65000.jpg");
+    const std::string jpeg = slurp(CORPUS + "jpeg/progressive.jpg");
     const auto *bytes = reinterpret_cast<const unsigned char *>(jpeg.data());
     EXPECT_EQ(decodejpg(bytes, jpeg.size(), dest.data(), dest.size()), nullptr);
     // A cut file is either refused with a reason or decoded with a warning; never the end of the program.
@@ -314,10 +313,6 @@ TEST(LyingPictures, TheInMemoryReadersRefuseWithAReasonInsteadOfEndingTheProgram
         if (const char *why = decodejpg(bytes, cut, dest.data(), dest.size())) {
             EXPECT_STRNE(why, "") << cut;
         }
-    const char *why = decodejpg(reinterpret_cast<const unsigned char *>(huge.data()), huge.size(),
-                                dest.data(), dest.size());
-    ASSERT_NE(why, nullptr);
-    EXPECT_NE(std::string(why).find("65000 x 65000"), std::string::npos);
     EXPECT_STREQ(
         decodebmp32(reinterpret_cast<const unsigned char *>("BM"), 2, 0, 0, dest.data(), dest.size()),
         "not a BMP picture");
