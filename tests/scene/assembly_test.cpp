@@ -2,6 +2,7 @@
 #include "helpers.h"
 
 #include <fstream>
+#include <tuple>
 
 namespace {
 
@@ -24,7 +25,7 @@ TEST_F(Assembly, TwoLoadsShareOnlyTheTablesThePoolAndTheFrames) {
               (std::array{2, 1, 3, 2, 2, 2}));
     EXPECT_STREQ(w1->objects[0].name, "A1");
     EXPECT_STREQ(w2->objects[0].name, "B1");
-    EXPECT_EQ((std::array{w1->transmat, w1->rotmat}), (std::array{w2->transmat, w2->rotmat}));
+    EXPECT_EQ(std::tie(w1->transmat, w1->rotmat), std::tie(w2->transmat, w2->rotmat));
     EXPECT_EQ(w2->numframes, 12);
     EXPECT_EQ(w2->campositions, w1->campositions);
     // A plain light in the same entry of a later load has no target; the first world kept its own copy.
