@@ -37,8 +37,8 @@ bool covered(const std::vector<td3point> &p, int x, int r, bool &nearedge) {
 
 TEST(Raster, CoverageFollowsTheRowAndColumnRuleWithNoGapOrOverlapAtSharedEdges) {
     // A triangle with its long edge on the left, in both vertex orders; flat tops with either vertex first,
-    // and one whose two upper vertices round to the same first row; a flat bottom; and a quadrilateral
-    // drawn as the fan (0, 1, 2), (0, 2, 3).
+    // and one whose two upper vertices round to the same first row; a flat bottom; one whose rows all round
+    // together; and a quadrilateral drawn as the fan (0, 1, 2), (0, 2, 3).
     const struct {
         std::vector<td3point> p;
         int rows;
@@ -48,6 +48,7 @@ TEST(Raster, CoverageFollowsTheRowAndColumnRuleWithNoGapOrOverlapAtSharedEdges) 
                   {{sv(20.3f, 5.4f), sv(200.5f, 5.4f), sv(110.2f, 150.6f)}, 151 - 6},
                   {{sv(10, 5.2f), sv(200, 5.9f), sv(150, 100.5f)}, 101 - 6},
                   {{sv(100.4f, 30.2f), sv(250.5f, 170.7f), sv(20.6f, 170.7f)}, 171 - 31},
+                  {{sv(10, 10.2f), sv(100, 10.5f), sv(50, 10.9f)}, 0}, // rows rounding together
                   {{sv(10.3f, 20.7f), sv(200.2f, 15.1f), sv(230.6f, 190.4f), sv(5.5f, 160.2f)}, 191 - 16}};
     for (auto &s : shapes) {
         std::vector<int> hits(320 * 240, 0);
@@ -102,23 +103,17 @@ TEST(Raster, TextureCoordinatesWrapEvery256Texels) {
     }
 }
 
+// The colour a Gouraud pixel adds, on the plain path; the packed mapper is held to it below.
 TEST(Raster, GouraudPixelsAddTheClampedColourWithSaturation) {
     const uint16_t none[4] = {0, 0, 0, 0};
-    EXPECT_EQ(gouraudpixel(0x00123456, none), 0x00123456u);
+    EXPECT_EQ(gouraudpixelplain(0x00123456, none), 0x00123456u);
     const uint16_t full[4] = {uint16_t(255.5f * 128), 0, 0, 0}; // 255.5 in blue
-    EXPECT_EQ(gouraudpixel(0x00000000, full) & 0xff, 0xffu);
-    EXPECT_EQ(gouraudpixel(0x000000ff, full) & 0xff, 0xffu);
+    EXPECT_EQ(gouraudpixelplain(0x00000000, full) & 0xff, 0xffu);
+    EXPECT_EQ(gouraudpixelplain(0x000000ff, full) & 0xff, 0xffu);
     const uint16_t sat[4] = {uint16_t(100 * 128), uint16_t(100 * 128), uint16_t(-5 * 128), 0};
-    EXPECT_EQ(gouraudpixel(0x00c8c8c8, sat), 0x00c8ffffu);
+    EXPECT_EQ(gouraudpixelplain(0x00c8c8c8, sat), 0x00c8ffffu);
     const uint16_t big[4] = {0x8000, 0x8000, 0x8000, 0}; // a colour of 256 or more: -32768 adds nothing
-    EXPECT_EQ(gouraudpixel(0x00405060, big), 0x00405060u);
-
-    std::mt19937 rng(3);
-    for (int k = 0; k < 20000; k++) {
-        const uint32_t t = rng();
-        const uint16_t cw[4] = {uint16_t(rng()), uint16_t(rng()), uint16_t(rng()), uint16_t(rng())};
-        ASSERT_EQ(gouraudpixel(t, cw), gouraudpixelplain(t, cw));
-    }
+    EXPECT_EQ(gouraudpixelplain(0x00405060, big), 0x00405060u);
 }
 
 // Each mapper's packed form against its plain one, over random triangles that reach past every side of the
@@ -191,14 +186,11 @@ TEST(Raster, NothingIsWrittenOutsideTheAreaWhateverTheCoordinatesAndARecordDraws
         }
     }
 
-    // Rows rounding together draw nothing; a drawn record draws nothing a second time.
+    // A drawn record draws nothing a second time.
     frame f;
     textmapclip t{};
     t.texture = const_cast<uint32_t *>(white.data());
-    td3point thin[3] = {sv(10, 10.2f), sv(100, 10.5f), sv(50, 10.9f)},
-             q[3] = {sv(10, 10), sv(100, 20), sv(50, 90)};
-    ASSERT_TRUE(calctmapdeltas(thin, &t));
-    plottmaptri(&t, f.bytes());
+    td3point q[3] = {sv(10, 10), sv(100, 20), sv(50, 90)};
     ASSERT_TRUE(calctmapdeltas(q, &t));
     plottmaptri(&t, frame().bytes());
     plottmaptri(&t, f.bytes());
