@@ -129,8 +129,6 @@ TEST(Picture, SceneFrameMatchesTheReference) {
                                    dir, dir);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     const Rgb got = readpng(out), want = readpng(ref);
-    EXPECT_EQ(got.width, 320);
-    EXPECT_EQ(got.height, 240);
     ASSERT_FALSE(want.px.empty()) << "no reference frame " << ref << "; this run drew " << out;
     ASSERT_EQ(std::tie(want.width, want.height), std::tie(got.width, got.height));
     const auto first = std::mismatch(got.px.begin(), got.px.end(), want.px.begin()).first - got.px.begin();
