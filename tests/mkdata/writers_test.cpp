@@ -3,7 +3,6 @@
 // and the XM writer, whose modules load in libopenmpt without a warning and play what they say.
 #include "image/image.h"
 #include "makers.h"
-#include "raster.h"
 #include "text.h"
 #include "xmwrite.h"
 
@@ -20,10 +19,6 @@
 
 namespace {
 
-std::string temppath(const char *name) {
-    return std::string(SHOWCASE_BUILD_DIR) + "/tests/mkdata/" + name + "-" + std::to_string(getpid());
-}
-
 TEST(Writers, BmpOfEveryRowPaddingReadsBackThroughTheShowsReader) {
     // Widths 1 to 4 need 3, 2, 1 and 0 bytes of padding per row; rows are stored bottom-up.
     for (int w = 1; w <= 4; ++w) {
@@ -37,7 +32,8 @@ TEST(Writers, BmpOfEveryRowPaddingReadsBackThroughTheShowsReader) {
             expected.insert(expected.end(), {b, g, r, 0});
         }
         expected.push_back(0xEE); // nothing written past the picture
-        const std::string path = temppath("pad.bmp");
+        const std::string path =
+            std::string(SHOWCASE_BUILD_DIR) + "/tests/mkdata/pad.bmp-" + std::to_string(getpid());
         std::string error;
         ASSERT_TRUE(mkdata::writebmp24(img, path, error)) << error;
         std::vector<unsigned char> dest(expected.size(), 0xEE);
