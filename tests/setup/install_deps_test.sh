@@ -64,52 +64,47 @@ mapfile -t all < <("$script" --list run)
 [ ${#all[@]} -gt 5 ] || { echo "FAIL: install-deps --list run gives ${#all[@]} packages"; exit 1; }
 rest=$(printf '%s ' "${all[@]}" | sed 's/ libsdl2-dev / /; s/ fonts-dejavu-extra / /; s/ cmake / /')
 
+# is WHAT VALUE PATTERN: the case's VALUE must match the glob PATTERN.
+is() { [[ $2 == $3 ]] || fail "$1: $2"; }
+install=" install -y --no-install-recommends"
+
 case="nothing missing"
 install_deps "$work/bin" INSTALLED="${all[*]}"
-[ $status -eq 0 ] || fail "status $status: $err"
-[ -z "$calls" ] || fail "called: $calls"
-[ -z "$out$err" ] || fail "said: $out$err"
+is status $status 0; is called "$calls" ""; is said "$out$err" ""
 
 case="some missing, as root"
 install_deps "$work/bin" INSTALLED="$rest" REMOVED=cmake
-[ $status -eq 0 ] || fail "status $status: $err"
-[ "$calls" = "apt-get -o DPkg::Lock::Timeout=120 install -y --no-install-recommends cmake libsdl2-dev fonts-dejavu-extra" ] ||
-  fail "called: $calls"
-[ "$out" = "install-deps: installing 3 Debian packages for 'make run' as root: cmake libsdl2-dev fonts-dejavu-extra" ] ||
-  fail "said: $out"
+is status $status 0
+is called "$calls" "apt-get -o DPkg::Lock::Timeout=120$install cmake libsdl2-dev fonts-dejavu-extra"
+is said "$out" "install-deps: installing 3 Debian packages for 'make run' as root: cmake libsdl2-dev fonts-dejavu-extra"
 
 case="some missing, through sudo"
 install_deps "$work/bin" INSTALLED="$rest cmake" UID_IS=1000
-[ $status -eq 0 ] || fail "status $status: $err"
-[ "$(head -n 1 <<<"$calls")" = "sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=120 install -y --no-install-recommends libsdl2-dev fonts-dejavu-extra" ] ||
-  fail "called: $calls"
-[[ "$out" == *"with sudo: libsdl2-dev fonts-dejavu-extra" ]] || fail "said: $out"
+is status $status 0
+is called "$(head -n 1 <<<"$calls")" \
+  "sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=120$install libsdl2-dev fonts-dejavu-extra"
+is said "$out" "*with sudo: libsdl2-dev fonts-dejavu-extra"
 
 case="apt-get fails"
 install_deps "$work/bin" INSTALLED="$rest cmake" APT_FAILS=locate
-[ $status -ne 0 ] || fail "status 0"
-[ "$(wc -l <"$work/err")" -eq 1 ] || fail "not one line: $err"
-[ "$err" = "install-deps: could not install libsdl2-dev fonts-dejavu-extra: apt-get install failed: E: Unable to locate package fonts-dejavu-extra" ] ||
-  fail "said: $err"
-[ "$(grep -c ' update' <<<"$calls")" -eq 1 ] || fail "the package lists were not refreshed once: $calls"
+is status $status "[1-9]*"
+is said "$err" "install-deps: could not install libsdl2-dev fonts-dejavu-extra: apt-get install failed: E: Unable to locate package fonts-dejavu-extra"
+is "refreshed the package lists" "$(grep -c ' update' <<<"$calls")" 1
 
 case="no network"
 install_deps "$work/bin" INSTALLED="$rest cmake" APT_FAILS=network
-[ $status -ne 0 ] || fail "status 0"
-[ "$err" = "install-deps: could not install libsdl2-dev fonts-dejavu-extra: apt-get update failed: no network: the package archive cannot be reached (Temporary failure resolving 'deb.debian.org')" ] ||
-  fail "said: $err"
+is status $status "[1-9]*"
+is said "$err" "install-deps: could not install libsdl2-dev fonts-dejavu-extra: apt-get update failed: no network: the package archive cannot be reached (Temporary failure resolving 'deb.debian.org')"
 
 case="not root and no sudo"
 install_deps "$work/nosudo" INSTALLED="$rest cmake" UID_IS=1000
-[ $status -ne 0 ] || fail "status 0"
-[ -z "$calls" ] || fail "called: $calls"
-[ "$(wc -l <"$work/err")" -eq 1 ] || fail "not one line: $err"
-[[ "$err" == "install-deps: cannot install libsdl2-dev fonts-dejavu-extra: that needs root, and this is not root and has no sudo;"* ]] ||
-  fail "said: $err"
+is status $status "[1-9]*"; is called "$calls" ""
+is said "$err" "install-deps: cannot install libsdl2-dev fonts-dejavu-extra: that needs root, and this is not root and has no sudo;*"
+is lines "$(wc -l <"$work/err")" 1
 
 case="not root and no sudo, nothing missing"
 install_deps "$work/nosudo" INSTALLED="${all[*]}" UID_IS=1000
-[ $status -eq 0 ] || fail "status $status: $err"
+is status $status 0
 
 [ $failures -eq 0 ] && echo "install-deps: all cases pass"
 exit $((failures > 0))
