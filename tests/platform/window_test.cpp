@@ -122,7 +122,8 @@ class DesktopWindow : public Platform {
 
 TEST_F(DesktopWindow, WindowEventsReShowTheLastScreenAndNeverReachTheShow) {
     expectwholeframe(640, 480, 2, "at first");
-    for (Uint8 ev : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_RESTORED})
+    for (Uint8 ev : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_RESIZED,
+                     SDL_WINDOWEVENT_RESTORED})
         pushwindowevent(ev, 640, 480);
     pump();
     expectwholeframe(640, 480, 2, "after exposure");

@@ -1,7 +1,5 @@
-// The show's state machine: every transition, the keys that do nothing, the limits of the gallery, the
-// window events that must not reach it, what a paint shows and the releases when the window goes.
-#include <SDL.h>
-
+// The show's state machine: every transition, the keys that do nothing, the limits of the gallery, what a
+// paint shows and the releases when the window goes.
 #include <cstring>
 #include <tuple>
 #include <vector>
@@ -172,40 +170,6 @@ TEST_F(ShowState, ClosingTheWindowReleasesEverythingOnceAndEndsTheNestedLoops) {
     keydispatcher(VK_RETURN, 0);
     EXPECT_EQ(QUIT, 1);
     EXPECT_EQ(whichpart, PART_CREDITS);
-}
-
-TEST_F(ShowState, WindowEventsLeaveTheShownScreenAsItIsAtTheRestViewAndOnAScrolledPicture) {
-    auto windowevents = [] {
-        for (Uint8 ev : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_RESIZED}) {
-            SDL_Event e{};
-            e.type = SDL_WINDOWEVENT;
-            e.window.event = ev;
-            e.window.data1 = 1920;
-            e.window.data2 = 1080;
-            SDL_PushEvent(&e);
-        }
-        while (!nomessage()) {
-        }
-    };
-    auto screen = [] {
-        const uint32_t *p = surface_pixels(lpDDSPrimary);
-        return std::vector<uint32_t>(p, p + surface_width(lpDDSPrimary) * surface_height(lpDDSPrimary));
-    };
-    // The menu at rest: the screen holds the objects, virscr only the background.
-    std::vector<uint32_t> objects(640 * 480, 0x00ABCDEF);
-    blittoscreen(reinterpret_cast<unsigned char *>(objects.data()));
-    const std::vector<uint32_t> rest = screen();
-    windowevents();
-    EXPECT_TRUE(screen() == rest);
-    // A tall picture scrolled down keeps its place.
-    openpicture(5);
-    for (int i = 0; i < 10; i++) keydispatcher(VK_DOWN, 0);
-    ASSERT_EQ(picofs, 40);
-    const std::vector<uint32_t> scrolled = screen();
-    ASSERT_EQ(screenpixel(0, 0), 40u);
-    windowevents();
-    EXPECT_TRUE(screen() == scrolled);
-    EXPECT_EQ(picofs, 40);
 }
 
 TEST_F(ShowState, PaintPresentsTheFrameBufferExceptDuringTheIntro) {
