@@ -77,30 +77,6 @@ class Sequences : public ::testing::Test {
 
 } // namespace
 
-TEST_F(Sequences, IntroRunsItsSegmentsInOrder) {
-    introw = emptyworld(1400);
-    whichpart = PART_INTRO;
-    waitblank = 1;
-    runintro();
-    EXPECT_EQ(waitblank, 1);
-    for (int s = 1; s <= 10; s++) ASSERT_FALSE(ofsegment(s).empty()) << "segment " << s;
-    for (size_t i = 1; i < seen.size(); i++) {
-        ASSERT_GE(seen[i].segment, seen[i - 1].segment);
-        // The intro's camera runs on unbroken through segments 1 to 8; the menu's starts again at 0.
-        EXPECT_TRUE(seen[i].segment == 9 || seen[i].camframe >= seen[i - 1].camframe) << "pass " << i;
-    }
-    EXPECT_EQ(ofsegment(1).front().camframe, 0);
-    EXPECT_EQ(ofsegment(9).front().camframe, 0);
-    EXPECT_LT(ofsegment(1).back().camframe, 200);
-    EXPECT_GE(ofsegment(2).front().camframe, 200);
-    EXPECT_GE(ofsegment(5).front().camframe, 900);
-    // (The levels each fade shows are those of WholeStepsShowTheLevelsOfPlainTruncation.)
-    // The menu camera stops short of its rest view; the first menu frame then draws the rest view.
-    EXPECT_LT(ofsegment(10).back().camframe, menuw->numframes - 100);
-    for (auto &p : seen)
-        EXPECT_EQ(p.level < 0, p.segment == 1 || p.segment == 4 || p.segment == 7 || p.segment == 10);
-}
-
 TEST_F(Sequences, ShortScenesAndStallsKeepCameraFramesInsideTheTables) {
     introw = emptyworld(700); // 700 - 64 lies before 900: segment 7 draws nothing
     menuw = emptyworld(100);  // 100 - 100 = 0: segment 10 ends at once
@@ -150,15 +126,32 @@ TEST_F(Sequences, ExitOfAShortMenuSkipsTheFlightAndStopsAtFrameZero) {
     for (auto &p : seen) EXPECT_GE(p.camframe, -1);
 }
 
-// A fade takes the same measured time however many frames that time is shared between: the truncation of
-// each pass's level no longer throws away up to a level per pass.
-TEST_F(Sequences, FadesTakeTheSameMeasuredTimeAtEveryFrameRate) {
+// At every frame rate the intro runs its ten segments in order, its camera unbroken through segments 1 to 8
+// (the menu's starts again at 0 and stops short of its rest view, which the first menu frame draws), with a
+// level only where a logo or the white shows. A fade takes the same measured time however many frames that
+// time is shared between: the truncation of each pass's level no longer throws away up to a level per pass.
+TEST_F(Sequences, SegmentsInOrderAndFadesTakeTheSameMeasuredTimeAtEveryFrameRate) {
     for (int mean : {4, 8, 16, 33, 50}) {
         SetUp();
         introw = emptyworld(1400);
         menuw = emptyworld(400);
         setmean(mean);
+        waitblank = 1;
         runintro();
+        EXPECT_EQ(waitblank, 1);
+        for (int s = 1; s <= 10; s++) ASSERT_FALSE(ofsegment(s).empty()) << "segment " << s << ", " << mean;
+        for (size_t i = 1; i < seen.size(); i++) {
+            ASSERT_GE(seen[i].segment, seen[i - 1].segment);
+            EXPECT_TRUE(seen[i].segment == 9 || seen[i].camframe >= seen[i - 1].camframe) << "pass " << i;
+        }
+        EXPECT_EQ(ofsegment(1).front().camframe, 0);
+        EXPECT_EQ(ofsegment(9).front().camframe, 0);
+        EXPECT_LT(ofsegment(1).back().camframe, 200);
+        EXPECT_GE(ofsegment(2).front().camframe, 200);
+        EXPECT_GE(ofsegment(5).front().camframe, 900);
+        EXPECT_LT(ofsegment(10).back().camframe, menuw->numframes - 100);
+        for (auto &p : seen)
+            EXPECT_EQ(p.level < 0, p.segment == 1 || p.segment == 4 || p.segment == 7 || p.segment == 10);
         expectfadetimes(false, mean);
         seen.clear();
         withinaminute("the exit", runexit);
