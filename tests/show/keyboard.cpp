@@ -41,11 +41,10 @@ TEST_F(ShowState, KeysThatDoNothingAtMostPresentAgain) {
             whichpart = part;
             const long shown = platform_shownframes();
             WindowProc(hWnd, WM_KEYDOWN, WPARAM(k), 0);
-            EXPECT_EQ(platform_shownframes() - shown, frames) << "part " << part << " key " << k;
-            EXPECT_EQ(whichpart, part);
-            EXPECT_EQ(menurotpos, 0);
-            EXPECT_EQ(menucursel, 0);
-            EXPECT_EQ(artmenupos, 0);
+            EXPECT_EQ(std::make_tuple(platform_shownframes() - shown, whichpart, int(menurotpos),
+                                      int(menucursel), artmenupos),
+                      std::make_tuple(frames, part, 0, 0, 0))
+                << "part " << part << " key " << k;
         }
 }
 
@@ -119,10 +118,8 @@ TEST_F(ShowState, PicturesScrollBetweenTheirLimitsRedrawOnPaintAndEscapeToTheirE
         EXPECT_EQ(screenpixel(0, 0), 0u);
         press(VK_ESCAPE); // then Escape again in the art menu, back to the 3D menu
         keydispatcher(VK_ESCAPE, 0);
-        EXPECT_EQ(whichpart, PART_MENU);
-        EXPECT_EQ(vesax, 320);
-        EXPECT_EQ(curartsel, sel);
-        EXPECT_EQ(artmenupos, sel * 100);
+        EXPECT_EQ(std::make_tuple(whichpart, vesax, curartsel, artmenupos),
+                  std::make_tuple(PART_MENU, 320, sel, sel * 100));
     }
 }
 
@@ -134,11 +131,8 @@ TEST_F(ShowState, CreditsAndGreetingsRunUntilEscape) {
         for (int k : {VK_LEFT, VK_RIGHT, VK_RETURN, VK_UP, VK_DOWN, VK_SPACE}) press(k);
         press(VK_ESCAPE);
         keydispatcher(VK_RETURN, 0);
-        EXPECT_EQ(whichpart, PART_MENU);
-        EXPECT_EQ(*flag, 0);
-        EXPECT_EQ(vesax, 320);
-        EXPECT_EQ(menucursel, item);
-        EXPECT_EQ(menurotpos, item * 64);
+        EXPECT_EQ(std::make_tuple(whichpart, int(*flag), vesax, int(menucursel), int(menurotpos)),
+                  std::make_tuple(PART_MENU, 0, 320, item, item * 64));
     }
 }
 

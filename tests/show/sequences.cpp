@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 
 #include "showfixture.h"
 
@@ -99,11 +100,8 @@ TEST_F(Sequences, ExitFliesOutFadesAndReleasesOnce) {
     // Keys during the exit: a left turn is drawn between the exit's frames, Enter starts nothing.
     for (int k : {VK_LEFT, VK_RETURN, VK_RETURN}) press(k);
     keydispatcher(VK_RETURN, 0);
-    EXPECT_EQ(QUIT, 1);
-    EXPECT_EQ(lpDD, nullptr);
-    EXPECT_EQ(whichpart, PART_MENU);
-    EXPECT_EQ(menurotpos, 128);
-    EXPECT_EQ(menucursel, 2);
+    EXPECT_EQ(std::make_tuple(int(QUIT), lpDD, whichpart, int(menurotpos), int(menucursel)),
+              std::make_tuple(1, nullptr, PART_MENU, 128, 2));
     EXPECT_EQ(drainquits(), 1) << "one exit, one quit";
 
     for (size_t i = 1; i < seen.size(); i++) ASSERT_GE(seen[i].segment, seen[i - 1].segment);
