@@ -186,29 +186,6 @@ TEST_F(Captures, AFailingFfmpegFailsTheRunInOneLineAndLeavesNoPartialFile) {
     }
 }
 
-TEST_F(Captures, OtherMediaNamesAreRefusedRatherThanMadeIntoFolders) {
-    const std::string dir = scratch("refused");
-    for (auto [name, why] :
-         std::vector<std::array<const char *, 2>>{{"show.gif", "not a capture this program writes"},
-                                                  {"show.GIF", "not a capture this program writes"},
-                                                  {"show.m2ts", "not a capture this program writes"},
-                                                  {"show.png", "not a capture this program writes"},
-                                                  {"show.WAV", "a sound file alone is no capture"},
-                                                  {"show.m4a", "a sound file alone is no capture"},
-                                                  {"show.aac", "a sound file alone is no capture"},
-                                                  {"show.opus", "a sound file alone is no capture"}}) {
-        const std::string path = dir + "/" + name;
-        const Outcome r = run("--data " + datadir() + " --capture " + path + " --frames 10", dir);
-        EXPECT_EQ(r.status, 2) << name;
-        EXPECT_EQ(
-            r.err.rfind("showcase-fs: " + path + ": " + why + "; name a video file (.lossless.mkv, .mp4", 0),
-            0u)
-            << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_FALSE(fs::exists(path)) << name;
-    }
-}
-
 // A folder takes one run: a previous capture's files give way, anyone else's refuse it; a place that
 // cannot be written is named as given.
 TEST_F(Captures, ACaptureFolderHoldsOneRunAndNothingElseIsOverwritten) {
