@@ -6,6 +6,7 @@
 
 using namespace programs;
 using EndToEnd = BothPrograms;
+using programrun::hastool;
 
 // Two runs of the same key script: the window closed half a second in ends the show cleanly, the capture
 // holds what was shown at the program's screen size, and the two captures are the same bytes.
@@ -72,6 +73,13 @@ TEST_P(EndToEnd, OptionsAreCheckedAndExplained) {
         {"--capture " + dir + "/show.WAV --frames 10", 2,
          program + ": " + dir +
              "/show.WAV: a sound file alone is no capture; name a video file (.lossless.mkv, .mp4"},
+        // A place that cannot be written, named as given (a video without ffmpeg becomes a folder of its
+        // name).
+        {"--capture " + dir + "/nowhere/frames --frames 5", 2,
+         program + ": " + dir + "/nowhere/frames: cannot capture there: No such file or directory\n"},
+        {"--capture " + dir + "/nowhere/show.mp4 --frames 5", 2,
+         program + ": " + dir + (hastool("ffmpeg") ? "/nowhere/show.mp4" : "/nowhere/show") +
+             ": cannot capture there: No such file or directory\n"},
     };
     for (const auto &c : cases) {
         const Outcome r = runprogram(program, c.args, dir);
