@@ -45,27 +45,15 @@ programrun::Outcome drive(const std::string &args) {
     return r;
 }
 
-// The raw text of a field of the report's top level (numbers, true/false, "strings", [arrays]).
+// The raw text of a field of the report's top level: a number, true or false, a string's contents; of a list,
+// "[]" when it is empty and its beginning otherwise. Empty when the report has no such field.
 std::string field(const std::string &json, const std::string &key) {
     const std::string k = "\"" + key + "\":";
     const size_t at = json.find(k);
     if (at == std::string::npos) return {};
-    size_t b = at + k.size(), e = b;
-    if (json[b] == '"') {
-        e = json.find('"', b + 1);
-        return json.substr(b + 1, e - b - 1);
-    }
-    int depth = 0;
-    for (; e < json.size(); e++) {
-        const char c = json[e];
-        if (c == '[' || c == '{') depth++;
-        if (c == ']' || c == '}') {
-            if (depth == 0) break;
-            depth--;
-        }
-        if (c == ',' && depth == 0) break;
-    }
-    return json.substr(b, e - b);
+    const size_t b = at + k.size();
+    if (json[b] == '"') return json.substr(b + 1, json.find('"', b + 1) - b - 1);
+    return json.substr(b, json.find_first_of(",}", b) - b);
 }
 
 double number(const std::string &json, const std::string &key) {
