@@ -34,13 +34,8 @@ TEST_F(Platform, KeysBecomeVirtualKeyMessagesAndTheLayerKeepsItsOwn) {
     pushkey(SDLK_RIGHT, KMOD_NONE, true);
     pushkey(SDLK_KP_ENTER);
     pushkey(SDLK_a);
-    const std::vector<MSG> got = drain();
-    ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(got[0].message, unsigned(WM_KEYDOWN));
-    EXPECT_EQ(got[0].wParam, WPARAM(VK_LEFT));
-    EXPECT_EQ(got[1].wParam, WPARAM(VK_RIGHT)); // auto-repeat counts
-    EXPECT_EQ(got[2].wParam, WPARAM(VK_RETURN));
-    EXPECT_EQ(got[3].wParam, WPARAM('A'));
+    // Auto-repeat counts; the keypad's Enter is Enter.
+    EXPECT_EQ(drain(), (std::vector<unsigned>{VK_LEFT, VK_RIGHT, VK_RETURN, 'A'}));
 }
 
 // Closing the window is the destroy message once, and the keys after it go with the window. However many
@@ -52,9 +47,7 @@ TEST_F(Platform, ClosingTheWindowIsTheDestroyMessageOnceAndNeverLostBehindWaitin
     SDL_PushEvent(&quit);
     SDL_PushEvent(&quit);
     pushkey(SDLK_LEFT);
-    std::vector<MSG> got = drain();
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].message, unsigned(WM_DESTROY));
+    EXPECT_EQ(drain(), std::vector<unsigned>{WM_DESTROY});
     platform_shutdown();
 
     start();
@@ -63,19 +56,16 @@ TEST_F(Platform, ClosingTheWindowIsTheDestroyMessageOnceAndNeverLostBehindWaitin
     ASSERT_TRUE(PeekMessage(&m)); // the queue takes what it can hold
     for (int i = 0; i < 300; i++) pushkey(SDLK_RIGHT, KMOD_NONE, true);
     SDL_PushEvent(&quit);
-    got = drain();
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].message, unsigned(WM_DESTROY));
+    EXPECT_EQ(drain(), std::vector<unsigned>{WM_DESTROY});
 
     // A quit posted to a queue full of keys takes the newest key's place.
     for (int i = 0; i < 300; i++) PostMessage(WM_KEYDOWN, VK_LEFT, 0);
     PostMessage(WM_DESTROY, 0, 0);
     PostQuitMessage(0);
-    got = drain();
-    ASSERT_EQ(got.size(), 256u);
-    EXPECT_EQ(got[253].message, unsigned(WM_KEYDOWN));
-    EXPECT_EQ(got[254].message, unsigned(WM_DESTROY));
-    EXPECT_EQ(got[255].message, unsigned(WM_QUIT));
+    std::vector<unsigned> full(256, VK_LEFT);
+    full[254] = WM_DESTROY;
+    full[255] = WM_QUIT;
+    EXPECT_EQ(drain(), full);
 }
 
 // SIGTERM and SIGINT are the close request, taken however many keys wait; a signal that was ignored when
@@ -85,9 +75,7 @@ TEST_F(Platform, TermAndInterruptSignalsCloseTheWindow) {
         start();
         for (int i = 0; i < 300; i++) PostMessage(WM_KEYDOWN, VK_LEFT, 0);
         std::raise(sig);
-        std::vector<MSG> got = drain();
-        ASSERT_EQ(got.size(), 1u) << sig;
-        EXPECT_EQ(got[0].message, unsigned(WM_DESTROY)) << sig;
+        EXPECT_EQ(drain(), std::vector<unsigned>{WM_DESTROY}) << sig;
         platform_shutdown();
         struct sigaction now {};
         sigaction(sig, nullptr, &now);
@@ -114,8 +102,7 @@ TEST_F(Platform, ScriptedKeysArriveOnTheVirtualClock) {
     start(o);
     std::vector<unsigned> order;
     for (int tick = 0; tick < 20; tick++) {
-        for (const MSG &m : drain())
-            order.push_back(m.message == WM_KEYDOWN ? unsigned(m.wParam) : m.message);
+        for (unsigned m : drain()) order.push_back(m);
         IdleMessage(); // one tick of the screen
     }
     // Down one tick apart until the close, which goes before the press due with it.
@@ -184,9 +171,7 @@ TEST_F(Platform, VolumeKeysStepTheLevelMuteAndNeverReachTheShow) {
     pushkey(SDLK_m);
     pushkey(SDLK_m, KMOD_NONE, true); // but does not toggle mute back and forth
     pushkey(SDLK_LEFT);
-    const std::vector<MSG> got = drain();
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].wParam, WPARAM(VK_LEFT));
+    EXPECT_EQ(drain(), std::vector<unsigned>{VK_LEFT});
     EXPECT_EQ(audio_viewerlevel(), 32 + VOLUME_STEP);
     EXPECT_TRUE(audio_muted());
     EXPECT_EQ(audio_viewergain(), 0.0f);
@@ -206,9 +191,7 @@ TEST_F(Platform, VolumeKeysStepTheLevelMuteAndNeverReachTheShow) {
     for (int i = 0; i < 30; i++) pushkey(SDLK_PLUS);
     drain();
     EXPECT_EQ(audio_viewerlevel(), VOLUME_FULL);
-    // The command line's 0..100 and the player's scale.
-    EXPECT_EQ(volume_frompercent(0), 0);
-    EXPECT_EQ(volume_frompercent(100), VOLUME_FULL);
+    // The command line's 0..100 and the player's scale (100 is the whole scale: the capture test's).
     EXPECT_EQ(volume_frompercent(volume_percent(VOLUME_NORMAL)), VOLUME_NORMAL);
     EXPECT_EQ(volume_frompercent(250), VOLUME_FULL);
 }
@@ -268,12 +251,9 @@ TEST(Screenshots, AFullDiskGivesTheSystemsReasonAndLeavesNoPartOfThePicture) {
 // A capture's sound past what a WAV header's 32 bits can state (about 6 hours) says "to the end of the
 // file" rather than a wrapped size that would cut it short when ffmpeg joins it.
 TEST(CaptureSound, SizesPastTheHeadersReachStateTheWholeFile) {
-    EXPECT_EQ(wavdatasize(0), 0u);
-    EXPECT_EQ(wavdatasize(800), 3200u);
     const long fits = (long(WAV_UNSIZED) - 36) / 4;
     EXPECT_EQ(wavdatasize(fits), uint32_t(fits * 4));
     EXPECT_EQ(wavdatasize(fits + 1), WAV_UNSIZED);
-    EXPECT_EQ(wavdatasize(long(AUDIO_RATE) * 3600 * 7), WAV_UNSIZED); // 7 hours
     EXPECT_EQ(wavdatasize(long(AUDIO_RATE) * 3600 * 25),
               WAV_UNSIZED); // a day: the old sizes wrapped many times
 }

@@ -20,10 +20,11 @@ inline void pushkey(SDL_Keycode key, Uint16 mod = KMOD_NONE, bool repeat = false
     SDL_PushEvent(&e);
 }
 
-inline std::vector<MSG> drain() {
-    std::vector<MSG> got;
+// What reached the show, in order: a key as its virtual-key code, any other message as its own number.
+inline std::vector<unsigned> drain() {
+    std::vector<unsigned> got;
     MSG m;
-    while (PeekMessage(&m)) got.push_back(m);
+    while (PeekMessage(&m)) got.push_back(m.message == WM_KEYDOWN ? unsigned(m.wParam) : m.message);
     return got;
 }
 

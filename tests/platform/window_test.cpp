@@ -122,7 +122,8 @@ class DesktopWindow : public Platform {
 
 TEST_F(DesktopWindow, WindowEventsReShowTheLastScreenAndNeverReachTheShow) {
     expectwholeframe(640, 480, 2, "at first");
-    for (Uint8 ev : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_RESTORED})
+    for (Uint8 ev : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_RESIZED,
+                     SDL_WINDOWEVENT_RESTORED})
         pushwindowevent(ev, 640, 480);
     pump();
     expectwholeframe(640, 480, 2, "after exposure");
@@ -177,14 +178,7 @@ TEST_F(DesktopWindow, WaitingForAKeyShowsNothingAndWakesForTheWindowSystem) {
 // so screenshots and captures, never hold it. Then it goes, also while the show waits for a key.
 TEST_F(DesktopWindow, TheVolumeShowsOverThePictureForAMomentAndNeverInScreenshots) {
     const long shown = platform_shownframes();
-    const uint32_t pressed = GetTickCount();
-    presskey(SDLK_PLUS);
-    VolumeOverlay v{};
-    ASSERT_TRUE(volume_overlay(GetTickCount(), &v));
-    EXPECT_EQ(v.level, VOLUME_NORMAL + VOLUME_STEP);
-    EXPECT_FALSE(v.muted);
-    EXPECT_LE(v.until - GetTickCount(), 1500u);
-    EXPECT_GE(v.until - pressed, 1500u);
+    presskey(SDLK_PLUS); // how long the level shows is the volume keys' test
     idle();
     std::vector<uint32_t> px;
     int w = 0, h = 0;
@@ -215,6 +209,7 @@ TEST_F(DesktopWindow, TheVolumeShowsOverThePictureForAMomentAndNeverInScreenshot
     // take their own time (a second and more on a loaded machine), so the wait starts from a fresh key: an
     // overlay that ends just before a wait rightly gives the long sleep.
     presskey(SDLK_PLUS);
+    VolumeOverlay v{};
     ASSERT_TRUE(volume_overlay(GetTickCount(), &v));
     for (int i = 0; i < 50 && volume_overlay(GetTickCount()); i++) {
         pump();

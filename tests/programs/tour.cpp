@@ -8,8 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "image/image.h"
 #include "platform/capture.h"
 #include "programs/programs.h"
 
@@ -17,38 +16,27 @@ using namespace programs;
 
 namespace {
 
-Rgb readjpeg(const std::string &path) {
+// A w x h picture of the data tree as the show's own reader decodes it.
+Rgb readjpeg(const std::string &path, int w, int h) {
+    const std::string file = slurp(path);
+    std::vector<unsigned char> bgrx(size_t(w) * h * 4);
     Rgb p;
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) return p;
-    jpeg_decompress_struct c;
-    jpeg_error_mgr e;
-    c.err = jpeg_std_error(&e);
-    jpeg_create_decompress(&c);
-    jpeg_stdio_src(&c, f);
-    jpeg_read_header(&c, TRUE);
-    c.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&c);
-    p.width = int(c.output_width);
-    p.height = int(c.output_height);
-    p.px.resize(size_t(p.width) * p.height * 3);
-    while (c.output_scanline < c.output_height) {
-        JSAMPROW row = &p.px[size_t(c.output_scanline) * p.width * 3];
-        jpeg_read_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_decompress(&c);
-    jpeg_destroy_decompress(&c);
-    std::fclose(f);
+    if (decodejpg(reinterpret_cast<const unsigned char *>(file.data()), file.size(), bgrx.data(),
+                  bgrx.size()))
+        return p;
+    p.width = w;
+    p.height = h;
+    p.px.resize(size_t(w) * h * 3);
+    for (size_t i = 0; i < p.px.size(); i++) p.px[i] = bgrx[i / 3 * 4 + 2 - i % 3];
     return p;
 }
 
-// The largest difference of a colour byte between a's w x h top left and b's from row top.
-int worstdiff(const Rgb &a, const Rgb &b, int w, int h, int top = 0) {
+// The largest difference of a colour byte between the w x h top lefts of a and b.
+int worstdiff(const Rgb &a, const Rgb &b, int w, int h) {
     int worst = 0;
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++)
-            for (int k = 0; k < 3; k++)
-                worst = std::max(worst, std::abs(a.at(x, y)[k] - b.at(x, y + top)[k]));
+            for (int k = 0; k < 3; k++) worst = std::max(worst, std::abs(a.at(x, y)[k] - b.at(x, y)[k]));
     return worst;
 }
 // Whether the 3D screens of two frames (the top-left 320 x 240) are the same.
@@ -67,7 +55,7 @@ uint32_t framesum(const Rgb &p) {
 // The moments whose screens are looked at: F12 presses added to the tour, one screenshot each, in this
 // order. The show ends about 146.5 s in; the last stretch is shot at every frame to catch its last one.
 constexpr double REST = 59.5, CREDITITEM = 60.8, CREDITAGAIN = 62.8, RESTAGAIN = 65.8, GLOW = 68.4,
-                 PICTURE = 69.7, TALLEND = 85.0, TALLTOP = 87.6, CREDITS = 121.0, LAST = 145.0;
+                 PICTURE = 69.7, CREDITS = 121.0, LAST = 145.0;
 constexpr int GLOWFRAMES = 36, LASTFRAMES = 600;
 
 class Tour : public BothPrograms {
@@ -91,7 +79,7 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
     std::string keys = slurp(std::string(SHOWCASE_SOURCE_DIR) + "/scripts/tour.keys") + "\n";
     for (double t : {REST, CREDITITEM, CREDITAGAIN, RESTAGAIN}) keys += std::to_string(t) + " F12\n";
     keys += std::to_string(GLOW) + " F12 x" + std::to_string(GLOWFRAMES) + "\n";
-    for (double t : {PICTURE, TALLEND, TALLTOP, CREDITS}) keys += std::to_string(t) + " F12\n";
+    for (double t : {PICTURE, CREDITS}) keys += std::to_string(t) + " F12\n";
     keys += std::to_string(LAST) + " F12 x" + std::to_string(LASTFRAMES) + "\n";
     writekeys(dir + "/keys", keys);
     const Outcome r = runprogram(program, "--data " + datadir() + " --keys keys --capture tour.sums", dir);
@@ -148,29 +136,17 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
 
     // A gallery picture with its own pixels on the whole 640 x 480 screen.
     {
-        const Rgb pic = readjpeg(datadir() + "/gfx/morlen/mw-tolve.jpg");
+        const Rgb pic = readjpeg(datadir() + "/gfx/morlen/mw-tolve.jpg", 640, 480);
         const Rgb shown = shot(after);
         expectframeat(shown, PICTURE);
         ASSERT_EQ(shown.width, 640);
         ASSERT_EQ(pic.width, 640);
         EXPECT_EQ(worstdiff(shown, pic, 640, 480), 0);
     }
-    // The tall picture scrolled to its end: rows 480 to 959 on screen, and back at its top later.
-    {
-        const Rgb pic = readjpeg(datadir() + "/gfx/tasp/vornig.jpg");
-        ASSERT_EQ(pic.height, 960);
-        const Rgb end = shot(after + 1);
-        const Rgb top = shot(after + 2);
-        expectframeat(end, TALLEND);
-        expectframeat(top, TALLTOP);
-        EXPECT_EQ(worstdiff(end, pic, 640, 480, 480), 0);
-        EXPECT_EQ(worstdiff(top, pic, 640, 480), 0);
-    }
-
     // The credits, revealed through the leaves: part of the picture, never brighter than it.
     {
-        const Rgb pic = readjpeg(datadir() + "/gfx/credits.jpg");
-        const Rgb shown = shot(after + 3);
+        const Rgb pic = readjpeg(datadir() + "/gfx/credits.jpg", 640, 480);
+        const Rgb shown = shot(after + 1);
         expectframeat(shown, CREDITS);
         long lit = 0, brighter = 0;
         const int w = fixed ? 320 : 640, h = fixed ? 240 : 480, step = fixed ? 2 : 1;
@@ -188,11 +164,11 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
 
     // The eye picture at the end, out of the white: the last frame of the capture is the last screenshot.
     {
-        const Rgb eye = readjpeg(datadir() + "/gfx/eye.jpg");
+        const Rgb eye = readjpeg(datadir() + "/gfx/eye.jpg", 320, 240);
         int shots = 0;
         for (const auto &e : fs::directory_iterator(dir)) shots += e.path().extension() == ".png";
         const Rgb shown = shot(shots - 1);
-        EXPECT_GT(shots, after + 4 + 1);
+        EXPECT_GT(shots, after + 2 + 1);
         EXPECT_EQ(framesum(shown), sums.back()) << "the last screenshot is not the last frame";
         EXPECT_LE(worstdiff(shown, eye, 320, 240), 4)
             << "the last frame is the eye, at most a trace of white left";
@@ -202,9 +178,9 @@ TEST_P(Tour, WalksTheWholeShowAndEveryScreenShowsWhatItShould) {
 // --scale 2: the same show, twice the size. A short walk (the intro, the menu, the gallery with a picture,
 // the credits) captured at both sizes. The 640 x 480 screens are the same at both sizes. A 320 x 240
 // screen read back from the larger one at the pixel in the middle of each 2 x 2 block is the smaller one
-// exactly where it is 2D (the art menu); where textures are drawn smaller than a texel a pixel, the
-// larger frame samples them at other points, so there each 8 x 8 block of the smaller frame is compared
-// by its mean colour with its 16 x 16 block of the larger (three frames late, as few as 0.13 agree).
+// exactly where it is 2D (the art menu); where textures are drawn smaller than a texel a pixel, the larger
+// frame samples them at other points (how far each 3D view agrees is the data tree test's), so over the
+// walk about 0.7 of the block middles agree, and a frame moved by half a pixel drops that to about 0.5.
 TEST_F(Programs, AtTwiceTheSizeEveryScreenIsTheSameScreenLarger) {
     const std::string dir = scratch("tour-scale2");
     writekeys(dir + "/walk.keys", "55.0 Right\n55.8 Left\n56.6 Enter\n59.6 Down\n60.4 Enter\n61.2 Escape\n"
@@ -222,7 +198,7 @@ TEST_F(Programs, AtTwiceTheSizeEveryScreenIsTheSameScreenLarger) {
     ASSERT_GT(frames, 4000);
     ASSERT_EQ(countframes(caps[1]), frames) << "the same frames, whatever their size";
     int lowres = 0, hires = 0, exact = 0;
-    double worstblocks = 1.0, centres = 0.0;
+    double centres = 0.0;
     for (int n = 1; n <= frames; n += 5) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame-%06d.png", n);
@@ -242,30 +218,13 @@ TEST_F(Programs, AtTwiceTheSizeEveryScreenIsTheSameScreenLarger) {
                 same += std::memcmp(small.at(x, y), large.at(2 * x + 1, 2 * y + 1), 3) == 0;
         exact += same == 320 * 240;
         centres += double(same) / (320 * 240);
-        int alike = 0;
-        for (int by = 0; by < 240; by += 8)
-            for (int bx = 0; bx < 320; bx += 8) {
-                long a[3] = {0, 0, 0}, b[3] = {0, 0, 0};
-                for (int y = 0; y < 16; y++)
-                    for (int x = 0; x < 16; x++)
-                        for (int k = 0; k < 3; k++) {
-                            if (x < 8 && y < 8) a[k] += small.at(bx + x, by + y)[k];
-                            b[k] += large.at(2 * bx + x, 2 * by + y)[k];
-                        }
-                int most = 0;
-                for (int k = 0; k < 3; k++) most = std::max(most, int(std::abs(a[k] / 64 - b[k] / 256)));
-                alike += most <= 16;
-            }
-        const double share = alike / 1200.0;
-        worstblocks = std::min(worstblocks, share);
-        EXPECT_GE(share, 0.97) << name;
     }
     EXPECT_GT(lowres, 700);
     EXPECT_GT(hires, 30);
     EXPECT_GT(exact, 20) << "the art menu's frames, block for block";
-    std::printf("%d frames of 320 x 240 (%d exact; block middles alike %.3f on average, 8 x 8 blocks alike "
-                "%.4f at worst); %d of 640 x 480\n",
-                lowres, exact, centres / lowres, worstblocks, hires);
+    EXPECT_GE(centres / lowres, 0.65) << "block middles alike on average";
+    std::printf("%d frames of 320 x 240 (%d exact; block middles alike %.3f on average); %d of 640 x 480\n",
+                lowres, exact, centres / lowres, hires);
 }
 
 #if defined(TOUR_PROGRAMS_FS_ONLY)

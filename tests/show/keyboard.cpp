@@ -1,7 +1,5 @@
-// The show's state machine: every transition, the keys that do nothing, the limits of the gallery, the
-// window events that must not reach it, what a paint shows and the releases when the window goes.
-#include <SDL.h>
-
+// The show's state machine: every transition, the keys that do nothing, the limits of the gallery, what a
+// paint shows and the releases when the window goes.
 #include <cstring>
 #include <tuple>
 #include <vector>
@@ -43,11 +41,10 @@ TEST_F(ShowState, KeysThatDoNothingAtMostPresentAgain) {
             whichpart = part;
             const long shown = platform_shownframes();
             WindowProc(hWnd, WM_KEYDOWN, WPARAM(k), 0);
-            EXPECT_EQ(platform_shownframes() - shown, frames) << "part " << part << " key " << k;
-            EXPECT_EQ(whichpart, part);
-            EXPECT_EQ(menurotpos, 0);
-            EXPECT_EQ(menucursel, 0);
-            EXPECT_EQ(artmenupos, 0);
+            EXPECT_EQ(std::make_tuple(platform_shownframes() - shown, whichpart, int(menurotpos),
+                                      int(menucursel), artmenupos),
+                      std::make_tuple(frames, part, 0, 0, 0))
+                << "part " << part << " key " << k;
         }
 }
 
@@ -121,10 +118,8 @@ TEST_F(ShowState, PicturesScrollBetweenTheirLimitsRedrawOnPaintAndEscapeToTheirE
         EXPECT_EQ(screenpixel(0, 0), 0u);
         press(VK_ESCAPE); // then Escape again in the art menu, back to the 3D menu
         keydispatcher(VK_ESCAPE, 0);
-        EXPECT_EQ(whichpart, PART_MENU);
-        EXPECT_EQ(vesax, 320);
-        EXPECT_EQ(curartsel, sel);
-        EXPECT_EQ(artmenupos, sel * 100);
+        EXPECT_EQ(std::make_tuple(whichpart, vesax, curartsel, artmenupos),
+                  std::make_tuple(PART_MENU, 320, sel, sel * 100));
     }
 }
 
@@ -136,11 +131,8 @@ TEST_F(ShowState, CreditsAndGreetingsRunUntilEscape) {
         for (int k : {VK_LEFT, VK_RIGHT, VK_RETURN, VK_UP, VK_DOWN, VK_SPACE}) press(k);
         press(VK_ESCAPE);
         keydispatcher(VK_RETURN, 0);
-        EXPECT_EQ(whichpart, PART_MENU);
-        EXPECT_EQ(*flag, 0);
-        EXPECT_EQ(vesax, 320);
-        EXPECT_EQ(menucursel, item);
-        EXPECT_EQ(menurotpos, item * 64);
+        EXPECT_EQ(std::make_tuple(whichpart, int(*flag), vesax, int(menucursel), int(menurotpos)),
+                  std::make_tuple(PART_MENU, 0, 320, item, item * 64));
     }
 }
 
@@ -172,40 +164,6 @@ TEST_F(ShowState, ClosingTheWindowReleasesEverythingOnceAndEndsTheNestedLoops) {
     keydispatcher(VK_RETURN, 0);
     EXPECT_EQ(QUIT, 1);
     EXPECT_EQ(whichpart, PART_CREDITS);
-}
-
-TEST_F(ShowState, WindowEventsLeaveTheShownScreenAsItIsAtTheRestViewAndOnAScrolledPicture) {
-    auto windowevents = [] {
-        for (Uint8 ev : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_RESIZED}) {
-            SDL_Event e{};
-            e.type = SDL_WINDOWEVENT;
-            e.window.event = ev;
-            e.window.data1 = 1920;
-            e.window.data2 = 1080;
-            SDL_PushEvent(&e);
-        }
-        while (!nomessage()) {
-        }
-    };
-    auto screen = [] {
-        const uint32_t *p = surface_pixels(lpDDSPrimary);
-        return std::vector<uint32_t>(p, p + surface_width(lpDDSPrimary) * surface_height(lpDDSPrimary));
-    };
-    // The menu at rest: the screen holds the objects, virscr only the background.
-    std::vector<uint32_t> objects(640 * 480, 0x00ABCDEF);
-    blittoscreen(reinterpret_cast<unsigned char *>(objects.data()));
-    const std::vector<uint32_t> rest = screen();
-    windowevents();
-    EXPECT_TRUE(screen() == rest);
-    // A tall picture scrolled down keeps its place.
-    openpicture(5);
-    for (int i = 0; i < 10; i++) keydispatcher(VK_DOWN, 0);
-    ASSERT_EQ(picofs, 40);
-    const std::vector<uint32_t> scrolled = screen();
-    ASSERT_EQ(screenpixel(0, 0), 40u);
-    windowevents();
-    EXPECT_TRUE(screen() == scrolled);
-    EXPECT_EQ(picofs, 40);
 }
 
 TEST_F(ShowState, PaintPresentsTheFrameBufferExceptDuringTheIntro) {

@@ -1,6 +1,5 @@
-// The timed sequences of the generated show at the headless 60 Hz clock: how long the logos and the whites
-// take, where the intro's camera runs, and that the exit comes to its end. The figures are printed for the
-// record.
+// The intro of the generated show at the headless 60 Hz clock: where its camera runs into the white, and that
+// keys pressed meanwhile change nothing of it.
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -17,22 +16,12 @@ class DefaultShowPacing : public showtest::GeneratedShow {
         onsequencepass = [](const sequencepass &p) { showtest::seen.push_back(p); };
     }
     void TearDown() override { onsequencepass = nullptr; }
-    static void print(const char *what, int segments) {
-        std::printf("%s:", what);
-        for (int s = 1; s <= segments; s++) std::printf(" %d: %zu", s, showtest::ofsegment(s).size());
-        std::printf("\n");
-    }
 };
 
 } // namespace
 
-// Every shown frame of a timed loop measures 16 or 17 ms on the 60 Hz clock: the ring's mean is 16.
-TEST_F(DefaultShowPacing, LogosAndWhitesTakeTheirTimeAndTheCameraRunsToTheEnd) {
-    const long before = platform_shownframes();
+TEST_F(DefaultShowPacing, TheCameraRunsIntoTheWhiteWithoutStandingAtItsEnd) {
     runintro();
-    std::printf("intro: %ld frames\n", platform_shownframes() - before);
-    print("intro segments", 10);
-    showtest::expectfadetimes(false, 16);
     // Into the white the camera runs on about 62 frames past numframes - 64 and does not stand at its end.
     const auto white = showtest::ofsegment(8);
     ASSERT_FALSE(white.empty());
@@ -42,13 +31,6 @@ TEST_F(DefaultShowPacing, LogosAndWhitesTakeTheirTimeAndTheCameraRunsToTheEnd) {
     std::printf("into the white: camera frames %d to %d, %ld passes at the last frame\n",
                 white.front().camframe, white.back().camframe, atlast);
     EXPECT_LE(atlast, 2) << "passes into the white that show the camera's last frame";
-
-    showtest::seen.clear();
-    menucursel = 3;
-    runexit();
-    print("exit steps", 4);
-    showtest::expectfadetimes(true, 16);
-    EXPECT_EQ(QUIT, 1);
 }
 
 // Keys pressed during the intro change nothing of it: with a flood of keys (three after every shown

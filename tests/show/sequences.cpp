@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 
 #include "showfixture.h"
 
@@ -77,30 +78,6 @@ class Sequences : public ::testing::Test {
 
 } // namespace
 
-TEST_F(Sequences, IntroRunsItsSegmentsInOrder) {
-    introw = emptyworld(1400);
-    whichpart = PART_INTRO;
-    waitblank = 1;
-    runintro();
-    EXPECT_EQ(waitblank, 1);
-    for (int s = 1; s <= 10; s++) ASSERT_FALSE(ofsegment(s).empty()) << "segment " << s;
-    for (size_t i = 1; i < seen.size(); i++) {
-        ASSERT_GE(seen[i].segment, seen[i - 1].segment);
-        // The intro's camera runs on unbroken through segments 1 to 8; the menu's starts again at 0.
-        EXPECT_TRUE(seen[i].segment == 9 || seen[i].camframe >= seen[i - 1].camframe) << "pass " << i;
-    }
-    EXPECT_EQ(ofsegment(1).front().camframe, 0);
-    EXPECT_EQ(ofsegment(9).front().camframe, 0);
-    EXPECT_LT(ofsegment(1).back().camframe, 200);
-    EXPECT_GE(ofsegment(2).front().camframe, 200);
-    EXPECT_GE(ofsegment(5).front().camframe, 900);
-    // (The levels each fade shows are those of WholeStepsShowTheLevelsOfPlainTruncation.)
-    // The menu camera stops short of its rest view; the first menu frame then draws the rest view.
-    EXPECT_LT(ofsegment(10).back().camframe, menuw->numframes - 100);
-    for (auto &p : seen)
-        EXPECT_EQ(p.level < 0, p.segment == 1 || p.segment == 4 || p.segment == 7 || p.segment == 10);
-}
-
 TEST_F(Sequences, ShortScenesAndStallsKeepCameraFramesInsideTheTables) {
     introw = emptyworld(700); // 700 - 64 lies before 900: segment 7 draws nothing
     menuw = emptyworld(100);  // 100 - 100 = 0: segment 10 ends at once
@@ -116,19 +93,6 @@ TEST_F(Sequences, ShortScenesAndStallsKeepCameraFramesInsideTheTables) {
     expectinsidetables();
 }
 
-TEST_F(Sequences, PassesThatHandleMessagesStillAdvanceAndEveryLoopEnds) {
-    // Every pass finds a message: nothing is drawn, the ring is not touched, the intro still ends.
-    QUIT = 1;
-    const long shown = platform_shownframes();
-    runintro();
-    EXPECT_TRUE(seen.empty());
-    EXPECT_EQ(platform_shownframes(), shown);
-    // Nothing measured at all: the loops still end.
-    for (int k = 0; k < 8; k++) T1[k] = T2[k] = 0;
-    runintro();
-    EXPECT_TRUE(seen.empty());
-}
-
 TEST_F(Sequences, ExitFliesOutFadesAndReleasesOnce) {
     menuw = emptyworld(400); // 400 - 100 = 300 > 200: the fly-out is drawn
     menucursel = 3;
@@ -136,11 +100,8 @@ TEST_F(Sequences, ExitFliesOutFadesAndReleasesOnce) {
     // Keys during the exit: a left turn is drawn between the exit's frames, Enter starts nothing.
     for (int k : {VK_LEFT, VK_RETURN, VK_RETURN}) press(k);
     keydispatcher(VK_RETURN, 0);
-    EXPECT_EQ(QUIT, 1);
-    EXPECT_EQ(lpDD, nullptr);
-    EXPECT_EQ(whichpart, PART_MENU);
-    EXPECT_EQ(menurotpos, 128);
-    EXPECT_EQ(menucursel, 2);
+    EXPECT_EQ(std::make_tuple(int(QUIT), lpDD, whichpart, int(menurotpos), int(menucursel)),
+              std::make_tuple(1, nullptr, PART_MENU, 128, 2));
     EXPECT_EQ(drainquits(), 1) << "one exit, one quit";
 
     for (size_t i = 1; i < seen.size(); i++) ASSERT_GE(seen[i].segment, seen[i - 1].segment);
@@ -163,15 +124,32 @@ TEST_F(Sequences, ExitOfAShortMenuSkipsTheFlightAndStopsAtFrameZero) {
     for (auto &p : seen) EXPECT_GE(p.camframe, -1);
 }
 
-// A fade takes the same measured time however many frames that time is shared between: the truncation of
-// each pass's level no longer throws away up to a level per pass.
-TEST_F(Sequences, FadesTakeTheSameMeasuredTimeAtEveryFrameRate) {
+// At every frame rate the intro runs its ten segments in order, its camera unbroken through segments 1 to 8
+// (the menu's starts again at 0 and stops short of its rest view, which the first menu frame draws), with a
+// level only where a logo or the white shows. A fade takes the same measured time however many frames that
+// time is shared between: the truncation of each pass's level no longer throws away up to a level per pass.
+TEST_F(Sequences, SegmentsInOrderAndFadesTakeTheSameMeasuredTimeAtEveryFrameRate) {
     for (int mean : {4, 8, 16, 33, 50}) {
         SetUp();
         introw = emptyworld(1400);
         menuw = emptyworld(400);
         setmean(mean);
+        waitblank = 1;
         runintro();
+        EXPECT_EQ(waitblank, 1);
+        for (int s = 1; s <= 10; s++) ASSERT_FALSE(ofsegment(s).empty()) << "segment " << s << ", " << mean;
+        for (size_t i = 1; i < seen.size(); i++) {
+            ASSERT_GE(seen[i].segment, seen[i - 1].segment);
+            EXPECT_TRUE(seen[i].segment == 9 || seen[i].camframe >= seen[i - 1].camframe) << "pass " << i;
+        }
+        EXPECT_EQ(ofsegment(1).front().camframe, 0);
+        EXPECT_EQ(ofsegment(9).front().camframe, 0);
+        EXPECT_LT(ofsegment(1).back().camframe, 200);
+        EXPECT_GE(ofsegment(2).front().camframe, 200);
+        EXPECT_GE(ofsegment(5).front().camframe, 900);
+        EXPECT_LT(ofsegment(10).back().camframe, menuw->numframes - 100);
+        for (auto &p : seen)
+            EXPECT_EQ(p.level < 0, p.segment == 1 || p.segment == 4 || p.segment == 7 || p.segment == 10);
         expectfadetimes(false, mean);
         seen.clear();
         withinaminute("the exit", runexit);
@@ -200,16 +178,22 @@ TEST_F(Sequences, WholeStepsShowTheLevelsOfPlainTruncation) {
     EXPECT_EQ(levels(3), losslessfade(255, 0, -6));
 }
 
-// The window closed before the exit: nothing is drawn and the ring keeps its mean; every step still ends,
-// also where a pass moves the white by less than a level, and the show quits once.
-TEST_F(Sequences, ExitWithTheWindowClosedEndsAtEveryShortMean) {
-    for (int mean : {1, 2, 3, 4, 5, 16}) {
+// The window closed before the intro or the exit: every pass finds a message, so nothing is drawn and the
+// ring keeps its mean; every segment still ends, also where a pass moves a fade by less than a level or
+// nothing was measured at all, and the show quits once.
+TEST_F(Sequences, PassesThatHandleMessagesStillAdvanceAndEveryLoopEndsAtEveryShortMean) {
+    for (int mean : {0, 1, 2, 3, 4, 5, 16}) {
         SetUp();
         menuw = emptyworld(400);
         setmean(mean);
+        QUIT = 1;
+        const long shown = platform_shownframes();
+        withinaminute("the intro with the window closed", runintro);
+        QUIT = 0;
         PostMessage(WM_DESTROY, 0, 0);
         withinaminute("the exit with the window closed", runexit);
         EXPECT_TRUE(seen.empty()) << mean << " ms";
+        EXPECT_EQ(platform_shownframes(), shown);
         EXPECT_EQ(QUIT, 1);
         EXPECT_EQ(drainquits(), 1) << mean << " ms";
     }

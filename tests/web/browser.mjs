@@ -1,8 +1,6 @@
 // Drives the browser build in headless Chromium for the browser test and reports what it saw as one JSON
 // object (see web/headless.mjs for the serving and the exit statuses):
 //
-//   node browser.mjs SITE show [--shots DIR]        the page as a viewer meets it: start screen, click,
-//                                                  intro, menu turn, gallery, a picture, closing
 //   node browser.mjs SITE page SCENARIO [--shots DIR]  one of the page's ways in (see SCENARIOS below)
 //   node browser.mjs SITE touch WxH [--shots DIR]   a phone: the tour's key script done by touch gestures;
 //                                                  the checksums of its frames and the frames of its keys
@@ -16,97 +14,6 @@ import {
   drive, firstframe, newpage, option, rest, server, shot, sleep, text, until, visible, webdir,
 } from '../../web/headless.mjs'
 
-// The canvas's frame count settles: the show waits for a key.
-async function settled(page, quiet = 800, timeout = 120000) {
-  const end = Date.now() + timeout
-  let last = -1
-  let since = Date.now()
-  while (Date.now() < end) {
-    const n = await page.evaluate(() => showcase.frames)
-    if (n !== last) {
-      last = n
-      since = Date.now()
-    } else if (Date.now() - since >= quiet) {
-      return n
-    }
-    await sleep(100)
-  }
-  throw new Error('the show never came to rest')
-}
-
-// What the canvas shows, as an image to compare with another (the frames' checksums are the program's own).
-const canvas = (page) =>
-  page.evaluate(() => {
-    const c = document.getElementById('screen')
-    return { width: c.width, height: c.height, image: c.toDataURL() }
-  })
-
-async function showrun(page, base, report) {
-  const shots = option('--shots')
-  if (shots) await mkdir(shots, { recursive: true })
-  await page.goto(base)
-  await until(page, () => window.showcase && showcase.state === 'ready', null, 30000, 'the page to load')
-  report.download = server.served
-  report.startscreen = await page.locator('#start').isVisible()
-  report.starttext = (await page.locator('#start p').first().textContent()).trim()
-  await shot(page, shots, 'start')
-  await page.click('#start')
-  await until(page, () => showcase.firstframe > 0, null, 10000, 'the first intro frame')
-  report.clicktofirstframe = await page.evaluate(() => showcase.firstframe - showcase.clicked)
-  report.setup = await page.evaluate(() => showcase.setup)
-  await until(page, () => showcase.audiostate() === 'running', null, 5000, 'the audio to run').catch(() => {})
-  report.audiostate = await page.evaluate(() => showcase.audiostate())
-  report.musicvolume = await page.evaluate(() => showcase.musicvolume)
-  await sleep(12000)
-  report.introframes = await page.evaluate(() => showcase.frames)
-  await shot(page, shots, 'intro')
-  // The intro runs about 55 seconds and ignores keys; then the menu waits.
-  await settled(page, 1500, 90000)
-  const menu = await canvas(page)
-  await shot(page, shots, 'menu')
-  let n = await page.evaluate(() => showcase.frames)
-  await page.keyboard.press('ArrowRight')
-  const turned = await settled(page)
-  report.menuturnframes = turned - n
-  report.menuturnchanged = (await canvas(page)).image !== menu.image
-  await shot(page, shots, 'menu-turned')
-  await page.keyboard.press('ArrowLeft')
-  await settled(page)
-  report.menuback = (await canvas(page)).image === menu.image
-  n = await page.evaluate(() => showcase.frames)
-  // The gallery: the doors open (125 frames), then the bar of pictures glows as long as it is open.
-  await page.keyboard.press('Enter')
-  await until(page, (n) => showcase.frames - n >= 140, n, 60000, 'the doors to open').catch(() => {})
-  await sleep(500)
-  report.galleryframes = (await page.evaluate(() => showcase.frames)) - n
-  await shot(page, shots, 'gallery')
-  await page.keyboard.press('Enter')
-  await settled(page)
-  const picture = await canvas(page)
-  report.picture = { width: picture.width, height: picture.height }
-  await shot(page, shots, 'picture')
-  await page.keyboard.press('Escape')
-  await sleep(1500)
-  await page.keyboard.press('Escape')
-  await settled(page)
-  // Credits: one turn right and Enter.
-  await page.keyboard.press('ArrowRight')
-  await settled(page)
-  await page.keyboard.press('Enter')
-  await sleep(2500)
-  await shot(page, shots, 'credits')
-  report.creditsrunning = await page.evaluate(() => showcase.state === 'running')
-  await page.click('#close')
-  await until(page, () => showcase.endings === 1, null, 15000, 'the show to end after closing')
-  report.endscreen = await page.locator('#end').isVisible()
-  report.endtext = (await page.locator('#end p').first().textContent()).trim()
-  report.musicvolumeatend = await page.evaluate(() => showcase.musicvolume)
-  await shot(page, shots, 'end')
-  await page.click('#again')
-  await until(page, () => showcase.state === 'running' && showcase.firstframe > 0, null, 10000, 'a new start')
-  report.startsagain = await page.evaluate(() => document.getElementById('end').hidden)
-}
-
 async function framesrun(page, base, report) {
   const frames = Number(option('frames') ?? rest[0])
   const mode = (option('--fixed') ? '&mode=fixed' : '') + (option('--scale') ? `&scale=${option('--scale')}` : '')
@@ -114,7 +21,7 @@ async function framesrun(page, base, report) {
   const t0 = Date.now()
   await until(page, () => window.showcase && showcase.endings === 1, null, 1200000, 'the test run to end')
   report.seconds = (Date.now() - t0) / 1000
-  report.framesums = await page.evaluate(() => showcase.framesums)
+  report.framesums = (await page.evaluate(() => showcase.framesums)).join(' ')
 }
 
 // The player the page uses (chiptune3: libopenmpt in an audio worklet) with the page's volume, 40 of 64,
@@ -211,14 +118,29 @@ const SCENARIOS = {
     await shot(page, option('--shots'), 'file')
   },
 
-  // Keys alone: Tab reaches the Close button, Enter presses it; the end screen's Watch again takes Space
-  // (focused) and Enter (anywhere).
+  // Keys alone, as a viewer meets the page: the start screen's words; a key starts the show with its sound
+  // at the show's volume, in time and at pace; the show gets the keys as virtual-key codes; Tab reaches the
+  // Close button and Enter presses it; the end screen's words and the music gone; its Watch again takes
+  // Space (focused) and Enter (anywhere).
   async keyboard(browser, base, report) {
     const page = await newpage(browser, report)
     await page.goto(base)
     await until(page, () => window.showcase && showcase.state === 'ready', null, 30000, 'the page to load')
+    report.startscreen = await visible(page, '#start')
+    report.starttext = await text(page, '#starttext')
     await page.keyboard.press('Space')
     await firstframe(page)
+    report.quickstart = await page.evaluate(() => showcase.firstframe - showcase.clicked <= 2000)
+    await until(page, () => showcase.audiostate() === 'running', null, 5000, 'the audio').catch(() => {})
+    report.audiostate = await page.evaluate(() => showcase.audiostate())
+    report.musicvolume = await page.evaluate(() => showcase.musicvolume)
+    // The intro ignores keys, so every key may go to it; at least 10 frames a second meanwhile.
+    const frames = await page.evaluate(() => showcase.frames)
+    for (const key of ['ArrowRight', 'ArrowLeft', 'ArrowUp', 'ArrowDown', 'Enter', 'Escape', 'a', '+'])
+      await page.keyboard.press(key)
+    await sleep(3000)
+    report.showkeys = await page.evaluate(() => showcase.keys.join(' '))
+    report.paced = (await page.evaluate(() => showcase.frames)) - frames >= 30
     const focused = () => page.evaluate(() => document.activeElement && document.activeElement.id)
     const endafter = async (n, what) => {
       await until(page, (n) => showcase.endings === n, n, 15000, what)
@@ -232,6 +154,8 @@ const SCENARIOS = {
     report.tabreachesclose = (await focused()) === 'close'
     await page.keyboard.press('Enter')
     report.enterclosed = await endafter(1, 'Enter on Close')
+    report.endtext = await text(page, '#end p')
+    report.musicvolumeatend = await page.evaluate(() => showcase.musicvolume)
     report.againfocused = (await focused()) === 'again'
     await page.keyboard.press('Space')
     report.spacestartsagain = await againafter(1, 'Space on Watch again')
@@ -243,24 +167,17 @@ const SCENARIOS = {
     report.enterstartsagain = await againafter(2, 'Enter on the end screen')
   },
 
-  // The published folder under a sub-path of the host: it plays, and every file in it is one the page
-  // (or its offline copy) asked for.
+  // The published folder under a sub-path of the host: it plays, every file in it is one the page (or its
+  // offline copy) asked for, and once visited it plays again without a network.
   async subpath(browser, base, report) {
     server.prefix = '/some/where/showcase/'
-    const page = await newpage(browser, report)
-    report.frames = await shortrun(page, base + server.prefix.slice(1))
+    const context = await browser.newContext()
+    const page = await newpage(context, report)
+    report.online = await shortrun(page, base + server.prefix.slice(1))
     // The offline copy fetches the rest of the page's files.
     await page.evaluate(() => navigator.serviceWorker.ready)
     await sleep(500)
-    report.requested = [...server.requested].sort()
-  },
-
-  // Once visited, the page plays again without a network.
-  async offline(browser, base, report) {
-    const context = await browser.newContext()
-    const page = await newpage(context, report)
-    report.online = await shortrun(page, base)
-    await page.evaluate(() => navigator.serviceWorker.ready)
+    report.requested = [...server.requested].sort().join(' ')
     await context.setOffline(true)
     await page.reload()
     await until(page, () => window.showcase && showcase.endings === 1, null, 60000, 'the offline run to end')
@@ -373,8 +290,8 @@ async function touchrun(browser, base, report) {
   await until(page, () => showcase.endings === 1, null, 1200000, 'the touch tour to end')
   // The screen just before each key, and the last one, for the test to hold against the key tour's.
   points.push(frames)
-  report.points = points
-  report.framesums = await page.evaluate(() => showcase.framesums)
+  report.points = points.join(' ')
+  report.framesums = (await page.evaluate(() => showcase.framesums)).join(' ')
   await context.close()
 }
 
@@ -382,7 +299,6 @@ async function touchrun(browser, base, report) {
 const onpage = (run) => async (browser, base, report) => run(await newpage(browser, report), base, report)
 drive(
   {
-    show: onpage(showrun),
     frames: onpage(framesrun),
     loudness: onpage(loudnessrun),
     page: (browser, base, report) => {
