@@ -16,28 +16,24 @@ namespace mkdata {
 
 namespace {
 
-bool readjpeg(const std::string &path, Image &img, std::string &error) {
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) {
-        error = path + ": cannot be opened";
-        return false;
-    }
+struct JpegReadError {
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+// libjpeg reports a fault by a longjmp back to the setjmp here, which must not skip the end of a C++ object:
+// the row is libjpeg's own, the picture the caller's, and the caller composes the message.
+bool decompressjpeg(FILE *f, Image &img, JpegReadError &err) {
     jpeg_decompress_struct cinfo;
-    struct Err {
-        jpeg_error_mgr pub;
-        jmp_buf jump;
-        char message[JMSG_LENGTH_MAX];
-    } err;
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = [](j_common_ptr c) {
-        Err *e = reinterpret_cast<Err *>(c->err);
+        JpegReadError *e = reinterpret_cast<JpegReadError *>(c->err);
         (*c->err->format_message)(c, e->message);
         longjmp(e->jump, 1);
     };
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
-        fclose(f);
-        error = path + ": " + err.message;
         return false;
     }
     jpeg_create_decompress(&cinfo);
@@ -46,19 +42,31 @@ bool readjpeg(const std::string &path, Image &img, std::string &error) {
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
     img = Image(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
-    std::vector<unsigned char> row(cinfo.output_width * 3);
+    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                cinfo.output_width * 3, 1);
     for (int y = 0; y < img.h; ++y) {
-        JSAMPROW r = row.data();
-        jpeg_read_scanlines(&cinfo, &r, 1);
+        jpeg_read_scanlines(&cinfo, row, 1);
         for (int x = 0; x < img.w; ++x)
-            img.at(x, y) = {row[static_cast<size_t>(x) * 3] / 255.0f,
-                            row[static_cast<size_t>(x) * 3 + 1] / 255.0f,
-                            row[static_cast<size_t>(x) * 3 + 2] / 255.0f};
+            img.at(x, y) = {row[0][static_cast<size_t>(x) * 3] / 255.0f,
+                            row[0][static_cast<size_t>(x) * 3 + 1] / 255.0f,
+                            row[0][static_cast<size_t>(x) * 3 + 2] / 255.0f};
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    fclose(f);
     return true;
+}
+
+bool readjpeg(const std::string &path, Image &img, std::string &error) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) {
+        error = path + ": cannot be opened";
+        return false;
+    }
+    JpegReadError err;
+    const bool decoded = decompressjpeg(f, img, err);
+    fclose(f);
+    if (!decoded) error = path + ": " + err.message;
+    return decoded;
 }
 
 bool readbmp(const std::string &path, Image &img, std::string &error) {
@@ -97,19 +105,15 @@ bool readbmp(const std::string &path, Image &img, std::string &error) {
 
 } // namespace
 
-bool writepng(const Image &img, const std::string &path, std::string &error,
-              const std::vector<float> *alpha) {
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) {
-        error = path + ": cannot be opened for writing";
-        return false;
-    }
+namespace {
+
+// libpng reports a fault by a longjmp back to the setjmp here, which must not skip the end of a C++ object:
+// the caller owns the row and composes the message.
+bool encodepng(FILE *f, const Image &img, const std::vector<float> *alpha, unsigned char *row) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        fclose(f);
-        error = path + ": the PNG could not be written";
         return false;
     }
     const size_t channels = alpha ? 4 : 3;
@@ -118,7 +122,6 @@ bool writepng(const Image &img, const std::string &path, std::string &error,
                  alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    std::vector<unsigned char> row(static_cast<size_t>(img.w) * channels);
     for (int y = 0; y < img.h; ++y) {
         for (int x = 0; x < img.w; ++x) {
             unsigned char *p = &row[static_cast<size_t>(x) * channels];
@@ -127,11 +130,30 @@ bool writepng(const Image &img, const std::string &path, std::string &error,
             p[2] = tobyte(img.at(x, y).b);
             if (alpha) p[3] = tobyte((*alpha)[static_cast<size_t>(y * img.w + x)]);
         }
-        png_write_row(png, row.data());
+        png_write_row(png, row);
     }
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
-    if (fclose(f) != 0) {
+    return true;
+}
+
+} // namespace
+
+bool writepng(const Image &img, const std::string &path, std::string &error,
+              const std::vector<float> *alpha) {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) {
+        error = path + ": cannot be opened for writing";
+        return false;
+    }
+    std::vector<unsigned char> row(static_cast<size_t>(img.w) * (alpha ? 4 : 3));
+    const bool encoded = encodepng(f, img, alpha, row.data());
+    const bool closed = fclose(f) == 0;
+    if (!encoded) {
+        error = path + ": the PNG could not be written";
+        return false;
+    }
+    if (!closed) {
         error = path + ": could not be written completely";
         return false;
     }

@@ -225,23 +225,14 @@ void jpegerrorexit(j_common_ptr cinfo) {
     longjmp(e->jump, 1);
 }
 
-} // namespace
-
-bool writejpeg(const Image &img, const std::string &path, int quality, std::string &error) {
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) {
-        error = path + ": cannot be opened for writing: " + strerror(errno);
-        return false;
-    }
-    std::vector<uint8_t> row(static_cast<size_t>(img.w) * 3);
+// libjpeg reports a fault by a longjmp back to the setjmp here, so no C++ object is made or ended between the
+// two: the caller owns the row buffer and composes the message.
+bool compressjpeg(const Image &img, FILE *f, int quality, uint8_t *row, JpegError &jerr) {
     jpeg_compress_struct cinfo;
-    JpegError jerr;
     cinfo.err = jpeg_std_error(&jerr.mgr);
     jerr.mgr.error_exit = jpegerrorexit;
     if (setjmp(jerr.jump)) {
         jpeg_destroy_compress(&cinfo);
-        fclose(f);
-        error = path + ": " + jerr.message;
         return false;
     }
     jpeg_create_compress(&cinfo);
@@ -261,12 +252,31 @@ bool writejpeg(const Image &img, const std::string &path, int quality, std::stri
             row[static_cast<size_t>(x) * 3 + 1] = tobyte(p.g);
             row[static_cast<size_t>(x) * 3 + 2] = tobyte(p.b);
         }
-        JSAMPROW r = row.data();
+        JSAMPROW r = row;
         jpeg_write_scanlines(&cinfo, &r, 1);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
-    if (fclose(f) != 0) {
+    return true;
+}
+
+} // namespace
+
+bool writejpeg(const Image &img, const std::string &path, int quality, std::string &error) {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) {
+        error = path + ": cannot be opened for writing: " + strerror(errno);
+        return false;
+    }
+    std::vector<uint8_t> row(static_cast<size_t>(img.w) * 3);
+    JpegError jerr;
+    const bool encoded = compressjpeg(img, f, quality, row.data(), jerr);
+    const bool closed = fclose(f) == 0;
+    if (!encoded) {
+        error = path + ": " + jerr.message;
+        return false;
+    }
+    if (!closed) {
         error = path + ": could not be written completely";
         return false;
     }
