@@ -23,26 +23,23 @@ namespace {
 
 using Captures = Programs;
 
-Outcome run(const std::string &args, const std::string &dir, const std::string &env = "",
-            const std::string &program = "showcase-fs") {
-    return runprogram(program, args, dir, env);
-}
-
 double rms(const std::vector<int16_t> &s, size_t from, size_t to) {
     double sum = 0;
     for (size_t i = from; i < to && i < s.size(); i++) sum += double(s[i]) * s[i];
     return std::sqrt(sum / double(to - from));
 }
 
-// Seconds from ffprobe: the end of the last packet of a stream.
+// What ffprobe says of the video (v) or sound (a) stream of a file: the entries asked for, one line each.
+std::string probe(const std::string &file, const char *stream, const std::string &entries) {
+    return programrun::output(std::string("ffprobe -v error -count_packets -of csv=p=0 -select_streams ") +
+                              stream + " -show_entries " + entries + " '" + file + "'");
+}
+
+// Seconds: the end of the last packet of a stream.
 double streamend(const std::string &file, const char *stream) {
-    const std::string csv =
-        programrun::output(std::string("ffprobe -v error -select_streams ") + stream +
-                           " -show_entries packet=pts_time,duration_time -of csv=p=0 '" + file + "'");
     double end = 0;
-    std::istringstream in(csv);
-    std::string line;
-    while (std::getline(in, line)) {
+    std::istringstream in(probe(file, stream, "packet=pts_time,duration_time"));
+    for (std::string line; std::getline(in, line);) {
         double pts = 0, dur = 0;
         if (std::sscanf(line.c_str(), "%lf,%lf", &pts, &dur) >= 1) end = std::max(end, pts + dur);
     }
@@ -57,7 +54,6 @@ TEST_F(Captures, EveryVideoNameGivesAFileFfprobeReadsWithItsFramesRateAndSound) 
             << "ffmpeg is not installed: video captures fall back to PNG frames (scripts/install-deps "
                "installs it)";
     const std::string dir = scratch("formats");
-    const long frames = 90; // a second and a half
     for (auto [ending, video, audio] :
          std::vector<std::array<const char *, 3>>{{".MP4", "h264", "aac"}, // endings in any case
                                                   {".mkv", "h264", "flac"},
@@ -66,29 +62,16 @@ TEST_F(Captures, EveryVideoNameGivesAFileFfprobeReadsWithItsFramesRateAndSound) 
                                                   {".avi", "mpeg4", "pcm_s16le"},
                                                   {".lossless.mkv", "ffv1", "flac"}}) {
         const std::string file = dir + "/show" + ending;
-        const Outcome r =
-            run("--data " + datadir() + " --capture " + file + " --frames " + std::to_string(frames), dir);
+        const Outcome r = runprogram(
+            "showcase-fs", "--data " + datadir() + " --capture " + file + " --frames 90", dir); // 1.5 s
         ASSERT_EQ(r.status, 0) << ending << ": " << r.err;
         EXPECT_FALSE(fs::exists(file + ".parts")) << ending;
-        const std::string v =
-            programrun::output("ffprobe -v error -select_streams v -count_packets -show_entries "
-                               "stream=codec_name,r_frame_rate,avg_frame_rate,nb_read_packets,nb_frames -of "
-                               "default=nw=1 '" +
-                               file + "'");
-        for (const std::string &want :
-             {"codec_name=" + std::string(video), std::string("r_frame_rate=60/1"),
-              std::string("avg_frame_rate=60/1"), "nb_read_packets=" + std::to_string(frames)})
-            EXPECT_NE(v.find(want), std::string::npos) << ending << "\n" << v;
         // A container that states a frame count states the right one.
-        EXPECT_TRUE(v.find("nb_frames=N/A") != std::string::npos ||
-                    v.find("nb_frames=" + std::to_string(frames)) != std::string::npos)
-            << ending << "\n"
-            << v;
-        const std::string a =
-            programrun::output("ffprobe -v error -select_streams a -show_entries stream=codec_name -of "
-                               "default=nw=1 '" +
-                               file + "'");
-        EXPECT_NE(a.find(std::string("codec_name=") + audio), std::string::npos) << ending << "\n" << a;
+        const std::string v =
+            probe(file, "v", "stream=codec_name,r_frame_rate,avg_frame_rate,nb_frames,nb_read_packets");
+        const std::string rates = std::string(video) + ",60/1,60/1,";
+        EXPECT_TRUE(v == rates + "N/A,90\n" || v == rates + "90,90\n") << ending << ": " << v;
+        EXPECT_EQ(probe(file, "a", "stream=codec_name"), std::string(audio) + "\n") << ending;
         EXPECT_NEAR(streamend(file, "v"), 1.5, 0.02) << ending;
         // Audio codecs work in blocks: the sound may run on by the last block's padding.
         EXPECT_NEAR(streamend(file, "a"), 1.5, 0.03) << ending;
@@ -141,15 +124,10 @@ TEST_F(Captures, CtrlCInTheTerminalLeavesACompleteVideo) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << said;
     long frames = 0;
     const size_t at = said.find("showcase-fs: captured ");
-    ASSERT_NE(at, std::string::npos) << said;
-    std::sscanf(said.c_str() + at, "showcase-fs: captured %ld frames", &frames);
-    EXPECT_GE(frames, 30);
+    if (at != std::string::npos) std::sscanf(said.c_str() + at, "showcase-fs: captured %ld frames", &frames);
+    EXPECT_GE(frames, 30) << said;
     EXPECT_LT(frames, 60 * 60);
-    const std::string v =
-        programrun::output("ffprobe -v error -select_streams v -count_packets -show_entries "
-                           "stream=nb_read_packets -of default=nw=1 '" +
-                           file + "'");
-    EXPECT_EQ(v, "nb_read_packets=" + std::to_string(frames) + "\n");
+    EXPECT_EQ(probe(file, "v", "stream=nb_read_packets"), std::to_string(frames) + "\n");
     EXPECT_NEAR(streamend(file, "a"), double(frames) / 60.0, 0.03);
     EXPECT_FALSE(fs::exists(file + ".parts"));
 }
@@ -157,31 +135,26 @@ TEST_F(Captures, CtrlCInTheTerminalLeavesACompleteVideo) {
 TEST_F(Captures, AFailingFfmpegFailsTheRunInOneLineAndLeavesNoPartialFile) {
     if (!hastool("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
     const std::string dir = scratch("failing");
-    fs::create_directories(dir + "/encoder/bin");
-    fs::create_directories(dir + "/mux/bin");
-    // One ffmpeg that cannot encode at all, one that encodes but cannot mux.
-    std::ofstream(dir + "/encoder/bin/ffmpeg")
-        << "#!/bin/sh\n[ \"$1\" = -version ] && exit 0\necho \"Unknown encoder 'libvpx-vp9'\" >&2\nexit 1\n";
-    std::ofstream(dir + "/mux/bin/ffmpeg")
-        << "#!/bin/sh\n[ \"$1\" = -version ] && exit 0\n"
-           "case \"$*\" in *-map*) echo 'Could not write header for output "
-           "file #0 (incorrect codec parameters ?)' >&2; exit 1;; esac\n"
-           "cat >/dev/null\n";
-    for (const char *which : {"encoder", "mux"}) {
-        const std::string bin = dir + "/" + which + "/bin";
+    for (const std::string which : {"encoder", "mux"}) {
+        const std::string bin = dir + "/" + which, file = bin + ".webm";
+        const std::string says =
+            which == "encoder" ? "Unknown encoder 'libvpx-vp9'"
+                               : "Could not write header for output file #0 (incorrect codec parameters ?)";
+        // An ffmpeg that cannot encode at all, or one that encodes but cannot mux (the run given -map).
+        fs::create_directories(bin);
+        std::ofstream(bin + "/ffmpeg")
+            << "#!/bin/sh\n[ \"$1\" = -version ] && exit 0\n"
+            << (which == "mux" ? "case \"$*\" in *-map*) ;; *) cat >/dev/null; exit;; esac\n" : "")
+            << "echo \"" << says << "\" >&2\nexit 1\n";
         fs::permissions(bin + "/ffmpeg", fs::perms::owner_all);
-        const std::string file = dir + "/" + which + ".webm";
-        const Outcome r = run("--data " + datadir() + " --capture " + file + " --frames 600", dir,
-                              "PATH=" + bin + ":$PATH");
+        const Outcome r =
+            runprogram("showcase-fs", "--data " + datadir() + " --capture " + file + " --frames 600", dir,
+                       "PATH=" + bin + ":$PATH");
         EXPECT_NE(r.status, 0) << which;
         EXPECT_FALSE(fs::exists(file)) << which;
         EXPECT_FALSE(fs::exists(file + ".parts")) << which;
-        const std::string want =
-            std::string("showcase-fs: ") + file + ": ffmpeg failed: " +
-            (which == std::string("encoder") ? "Unknown encoder 'libvpx-vp9'\n"
-                                             : "Could not write header for output file #0 "
-                                               "(incorrect codec parameters ?)\n");
-        EXPECT_NE(r.err.find(want), std::string::npos) << which << ": " << r.err;
+        EXPECT_NE(r.err.find("showcase-fs: " + file + ": ffmpeg failed: " + says + "\n"), std::string::npos)
+            << which << ": " << r.err;
     }
 }
 
@@ -191,12 +164,13 @@ TEST_F(Captures, ACaptureFolderHoldsOneRunAndNothingElseIsOverwritten) {
     const std::string dir = scratch("folders");
     const std::string frames = dir + "/frames";
     auto capture = [&](const std::string &dest, int n) {
-        return run("--data " + datadir() + " --capture " + dest + " --frames " + std::to_string(n), dir);
+        return runprogram("showcase-fs",
+                          "--data " + datadir() + " --capture " + dest + " --frames " + std::to_string(n),
+                          dir);
     };
     ASSERT_EQ(capture(frames, 12).status, 0);
     Outcome r = capture(frames, 5);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(fs::exists(frames + "/frame-000005.png"));
     EXPECT_FALSE(fs::exists(frames + "/frame-000006.png")) << "the first run's later frames were kept";
     EXPECT_EQ(wavsamples(frames + "/audio.wav").size(), size_t(5 * 800 * 2));
 
@@ -241,8 +215,9 @@ TEST_F(Captures, AFullDiskFailsTheRunInOneLineAndLeavesNothingBehind) {
 TEST_F(Captures, TheViewersVolumeAndMuteAreWhatTheCapturedSoundCarries) {
     const std::string dir = scratch("volume");
     auto capture = [&](const std::string &name, const std::string &args) {
-        const Outcome r =
-            run("--data " + datadir() + " --capture " + dir + "/" + name + " --frames 180 " + args, dir);
+        const Outcome r = runprogram(
+            "showcase-fs", "--data " + datadir() + " --capture " + dir + "/" + name + " --frames 180 " + args,
+            dir);
         EXPECT_EQ(r.status, 0) << name << ": " << r.err;
         return wavsamples(dir + "/" + name + "/audio.wav");
     };

@@ -27,10 +27,6 @@ inline Outcome runprogram(const std::string &program, const std::string &args, c
     return programrun::run(wrapper + " " + SHOWCASE_BUILD_DIR + "/" + program + " " + args, dir, dir);
 }
 
-inline void writekeys(const std::string &path, const std::string &text) {
-    std::ofstream(path) << text;
-}
-
 inline int countframes(const std::string &dir) {
     int n = 0;
     for (const auto &e : fs::directory_iterator(dir))

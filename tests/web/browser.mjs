@@ -1,17 +1,17 @@
 // Drives the browser build in headless Chromium for the browser test and reports what it saw as one JSON
 // object (see web/headless.mjs for the serving and the exit statuses):
 //
-//   node browser.mjs SITE page SCENARIO [--shots DIR]  one of the page's ways in (see SCENARIOS below)
-//   node browser.mjs SITE touch WxH [--shots DIR]   a phone: the tour's key script done by touch gestures;
+//   node browser.mjs SITE page SCENARIO              one of the page's ways in (see SCENARIOS below)
+//   node browser.mjs SITE touch WxH                  a phone: the tour's key script done by touch gestures;
 //                                                  the checksums of its frames and the frames of its keys
 //   node browser.mjs SITE frames N [--fixed] [--scale K]  test mode: the checksums of the tour's first N
 //                                                  frames (K: ?scale=K)
 //   node browser.mjs SITE loudness MODULE SECONDS  the module's first seconds through the page's player
 //                                                  at the show's normal volume, rendered offline: RMS
-import { readFile, mkdir } from 'node:fs/promises'
+import { readFile } from 'node:fs/promises'
 import { join, resolve as resolvepath } from 'node:path'
 import {
-  drive, firstframe, newpage, option, rest, server, shot, sleep, text, until, visible, webdir,
+  drive, firstframe, newpage, option, rest, server, sleep, text, until, visible, webdir,
 } from '../../web/headless.mjs'
 
 async function framesrun(page, base, report) {
@@ -41,37 +41,22 @@ async function loudnessrun(page, base, report) {
     player.play(await (await fetch('music.xm')).arrayBuffer())
     await started
     const out = await context.startRendering()
-    let sum = 0
-    let n = 0
-    for (let c = 0; c < 2; c++) {
-      const d = out.getChannelData(c)
-      for (let i = 0; i < d.length; i++) sum += d[i] * d[i]
-      n += d.length
-    }
-    return Math.sqrt(sum / n)
+    const squares = (c) => out.getChannelData(c).reduce((sum, v) => sum + v * v, 0)
+    return Math.sqrt((squares(0) + squares(1)) / (2 * out.length))
   }, seconds)
 }
 
 // --- the page's ways in: each scenario gets the browser, the site's address and the report ---
-// Test mode's short run: the intro's first 120 frames on the virtual clock, no key script.
-const shortrun = async (page, url) => {
-  await page.goto(`${url}?test&keys=&frames=120`)
-  await until(page, () => window.showcase && showcase.endings === 1, null, 60000, 'the short run to end')
-  return page.evaluate(() => showcase.framesums.length)
-}
-
 const SCENARIOS = {
   // A click while the page still loads starts the show as soon as it can, and says so meanwhile.
   async early(browser, base, report) {
     server.delays['/showcase.data'] = 3000
     const page = await newpage(browser, report)
     await page.goto(base, { waitUntil: 'commit' })
-    await page.waitForSelector('#start')
     await page.click('#start')
     report.saidstarting = await until(page, () => window.showcase && showcase.state === 'loading' &&
       document.getElementById('status').textContent === 'starting\u2026', null, 3000, 'starting').then(() => true, () => false)
     await firstframe(page)
-    report.started = await page.evaluate(() => showcase.state === 'running')
     await until(page, () => showcase.audiostate() === 'running', null, 5000, 'the audio').catch(() => {})
     report.audiostate = await page.evaluate(() => showcase.audiostate())
   },
@@ -81,18 +66,14 @@ const SCENARIOS = {
   async insecure(browser, base, report) {
     const page = await newpage(browser, report)
     await page.goto(base.replace('127.0.0.1', 'showcase.test'))
-    report.secure = await page.evaluate(() => window.isSecureContext)
-    report.worklet = await page.evaluate(() => 'audioWorklet' in AudioContext.prototype)
     await until(page, () => window.showcase && showcase.state === 'ready', null, 30000, 'the page to load')
     report.noticebeforestart = await visible(page, '#notice')
     await page.click('#start')
     await firstframe(page)
     await sleep(2000)
-    report.frames = await page.evaluate(() => showcase.frames)
     report.noticeshown = await visible(page, '#notice')
     const notice = await text(page, '#notice')
     report.noticesayshow = /https/.test(notice) && /make serve/.test(notice)
-    report.notice = notice
   },
 
   // A program that cannot set up (here: a key script it cannot read) ends on its own complaint, not on
@@ -103,8 +84,7 @@ const SCENARIOS = {
     await page.goto(`${base}?test&nosw&keys=broken.keys`)
     await until(page, () => window.showcase && showcase.state === 'failed', null, 30000, 'the failure')
     report.startshown = await visible(page, '#start')
-    report.status = await text(page, '#status')
-    report.saysthefile = /The show cannot start: .*broken\.keys/.test(report.status)
+    report.saysthefile = /The show cannot start: .*broken\.keys/.test(await text(page, '#status'))
   },
 
   // Opened from the disk: the page's own words say it must be served, and how.
@@ -115,7 +95,6 @@ const SCENARIOS = {
     report.loadingshown = await visible(page, '#status')
     report.messageshown = await visible(page, '#unserved')
     report.messagesayshow = /make serve/.test(await text(page, '#unserved'))
-    await shot(page, option('--shots'), 'file')
   },
 
   // Keys alone, as a viewer meets the page: the start screen's words; a key starts the show with its sound
@@ -173,7 +152,10 @@ const SCENARIOS = {
     server.prefix = '/some/where/showcase/'
     const context = await browser.newContext()
     const page = await newpage(context, report)
-    report.online = await shortrun(page, base + server.prefix.slice(1))
+    // Test mode's short run: the intro's first 120 frames on the virtual clock, no key script.
+    await page.goto(`${base + server.prefix.slice(1)}?test&keys=&frames=120`)
+    await until(page, () => window.showcase && showcase.endings === 1, null, 60000, 'the short run to end')
+    report.online = await page.evaluate(() => showcase.framesums.length)
     // The offline copy fetches the rest of the page's files.
     await page.evaluate(() => navigator.serviceWorker.ready)
     await sleep(500)
@@ -188,24 +170,11 @@ const SCENARIOS = {
 }
 
 // --- a phone: the tour's key script done by touch gestures alone ---
-// The script's lines as the page's gestures: Right a swipe to the left, Left a tap on the left third, Enter a
-// tap in the middle, Escape the Back control, Down and Up swipes up and down, a step for each key pressed.
-function tourlines(textof) {
-  const lines = []
-  for (const raw of textof.split('\n')) {
-    const line = raw.replace(/#.*/, '').trim()
-    if (!line) continue
-    const [seconds, key, times] = line.split(/\s+/)
-    lines.push({ ms: Math.round(Number(seconds) * 1000), key: key.toLowerCase(), times: times ? Number(times.slice(1)) : 1 })
-  }
-  return lines
-}
-
+// Right a swipe to the left, Left a tap on the left third, Enter a tap in the middle, Escape the Back control,
+// Down and Up swipes up and down, a step for each key pressed.
 async function touchrun(browser, base, report) {
   const [w, h] = String(rest[0] || '844x390').split('x').map(Number)
   const frames = Number(option('--frames') || 7010)
-  const shots = option('--shots')
-  if (shots) await mkdir(shots, { recursive: true })
   const context = await browser.newContext({
     viewport: { width: w, height: h }, deviceScaleFactor: 3, isMobile: true, hasTouch: true,
   })
@@ -226,62 +195,55 @@ async function touchrun(browser, base, report) {
   await until(page, () => window.showcase && showcase.state === 'ready', null, 30000, 'the page to load')
   report.touchdevice = await page.evaluate(() => showcase.touchdevice)
   report.starttext = await text(page, '#starttext')
-  report.steertext = await text(page, '#steer')
-  await shot(page, shots, `phone-${w}x${h}-start`)
   await page.touchscreen.tap(w / 2, h / 2)
   await firstframe(page)
   report.backshown = await visible(page, '#back')
-  await sleep(3000)
-  await shot(page, shots, `phone-${w}x${h}-intro`)
 
-  // The tour by touch on the virtual clock, held at each key's frame.
-  // The frame after which each of the script's keys arrives: the show's clock in whole milliseconds reaches
-  // the key's time. The run is held there (the next hold is set before a hold is released, so that the
-  // unpaced run cannot pass it), and the key's gesture is made.
-  const lines = tourlines(await readFile(join(webdir, 'tour.keys'), 'utf8'))
-  for (const line of lines) {
-    line.tick = Math.ceil((line.ms * 60) / 1000)
-    while (Math.floor((line.tick * 1000) / 60) < line.ms) line.tick++
+  // The tour by touch on the virtual clock, held at the frame after which each of the script's keys arrives
+  // (the show's clock in whole milliseconds reaches the key's time). The next hold is set before a hold is
+  // released, so that the unpaced run cannot pass it, and the key's gesture is made.
+  const held = []
+  for (const line of (await readFile(join(webdir, 'tour.keys'), 'utf8')).split('\n')) {
+    const [seconds, key, times] = line.replace(/#.*/, '').trim().split(/\s+/)
+    if (!key) continue
+    const ms = Math.round(Number(seconds) * 1000)
+    let tick = Math.ceil((ms * 60) / 1000)
+    while (Math.floor((tick * 1000) / 60) < ms) tick++
+    if (tick < frames) held.push({ tick, key: key.toLowerCase(), times: times ? Number(times.slice(1)) : 1 })
   }
-  const held = lines.filter((l) => l.tick < frames)
   await page.goto(`${base}?test&sums&nosw&keys=&frames=${frames}&hold=${held.length ? held[0].tick : 0}`)
   const SWIPE = 24
   const STEP = 12
   const points = []
   let pressed = 0
   for (let i = 0; i < held.length; i++) {
-    const line = held[i]
-    const tick = line.tick
+    const { tick, key, times } = held[i]
     await until(page, () => window.showcase && (showcase.held || showcase.endings > 0), null, 600000, `frame ${tick}`)
     if (!(await page.evaluate(() => showcase.held))) break
-    const at = await page.evaluate(() => showcase.framesums.length)
-    if (at !== tick) report.heldlate = (report.heldlate || []).concat(`${tick}: ${at}`)
-    let want = line.times
-    if (line.key === 'right') await swipe(w * 0.7, h / 2, w * 0.3, h / 2)
-    else if (line.key === 'left') await page.touchscreen.tap(w / 6, h / 2)
-    else if (line.key === 'enter') await page.touchscreen.tap(w / 2, h / 2)
-    else if (line.key === 'escape') await page.tap('#back')
-    else if (line.key === 'up' || line.key === 'down') {
+    let want = times
+    if (key === 'right') await swipe(w * 0.7, h / 2, w * 0.3, h / 2)
+    else if (key === 'left') await page.touchscreen.tap(w / 6, h / 2)
+    else if (key === 'enter') await page.touchscreen.tap(w / 2, h / 2)
+    else if (key === 'escape') await page.tap('#back')
+    else if (key === 'up' || key === 'down') {
       // One swipe gives as many steps as fit on the screen; longer runs take several.
       const most = Math.floor((h - 20 - SWIPE) / STEP) + 1
-      for (let left = line.times; left > 0; left -= most) {
+      for (let left = times; left > 0; left -= most) {
         const n = Math.min(left, most)
         const d = SWIPE + (n - 1) * STEP + STEP / 2
-        const [y0, y1] = line.key === 'down' ? [h - 10, h - 10 - d] : [10, 10 + d]
+        const [y0, y1] = key === 'down' ? [h - 10, h - 10 - d] : [10, 10 + d]
         await swipe(w / 2, y0, w / 2, y1)
       }
     } else {
       want = 0
-      report.untouched = (report.untouched || []).concat(line.key)
+      report.untouched = (report.untouched || []).concat(key)
     }
     pressed += want
-    await until(page, (n) => showcase.keys.length >= n, pressed, 5000, `the gesture for ${line.key}`).catch(() => {})
+    await until(page, (n) => showcase.keys.length >= n, pressed, 5000, `the gesture for ${key}`).catch(() => {})
     const got = await page.evaluate(() => showcase.keys.length)
-    if (got !== pressed) report.wrongkeys = (report.wrongkeys || []).concat(`${line.key} at ${tick}: ${got - pressed}`)
+    if (got !== pressed) report.wrongkeys = (report.wrongkeys || []).concat(`${key} at ${tick}: ${got - pressed}`)
     pressed = got
     points.push(tick)
-    if (tick === 3900 && shots) await shot(page, shots, `phone-${w}x${h}-menu`)
-    if (tick === 4200 && shots) await shot(page, shots, `phone-${w}x${h}-picture`)
     await page.evaluate((next) => {
       showcase.release()
       showcase.holdat = next
