@@ -68,9 +68,6 @@ export const firstframe = (page, timeout = 60000) =>
   until(page, () => window.showcase && showcase.firstframe > 0, null, timeout, 'the first intro frame')
 export const visible = (page, sel) => page.locator(sel).isVisible()
 export const text = async (page, sel) => ((await page.locator(sel).textContent()) || '').replace(/\s+/g, ' ').trim()
-export async function shot(page, dir, name) {
-  if (dir) await page.screenshot({ path: join(dir, `${name}.png`) })
-}
 
 // A page whose console errors and uncaught exceptions go into the report.
 export function newpage(browser, report, options = { viewport: { width: 1280, height: 960 } }) {
