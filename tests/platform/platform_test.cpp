@@ -195,7 +195,6 @@ TEST(Screenshots, GoToTheChosenFolderElseThePicturesFolderElseTheTemporaryFolder
     fs::create_directories(home + "/nowhere\x01");
     std::ofstream(home + "/nowhere\x01/x") << "a file, not a folder";
     EXPECT_EQ(screenshot_write(px.data(), 4, 3, chosen + "/gone"), tmp + "/showcase-0001.png");
-    EXPECT_TRUE(fs::exists(tmp + "/showcase-0001.png"));
 }
 
 // A write the disk refuses, caught where the picture is written out (a large one) or only when it is closed

@@ -4,8 +4,6 @@
 
 #include <SDL.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -68,14 +66,6 @@ class DesktopWindow : public Platform {
         while (PeekMessage(&m)) ADD_FAILURE() << "message " << m.message << " reached the show";
         EXPECT_EQ(showcalls, 0);
     }
-    void pushwindowevent(Uint8 event, int w = 0, int h = 0) {
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.event = event;
-        e.window.data1 = w;
-        e.window.data2 = h;
-        SDL_PushEvent(&e);
-    }
     void altenter() {
         pushkey(SDLK_RETURN, KMOD_LALT);
         pump();
@@ -123,8 +113,14 @@ class DesktopWindow : public Platform {
 TEST_F(DesktopWindow, WindowEventsReShowTheLastScreenAndNeverReachTheShow) {
     expectwholeframe(640, 480, 2, "at first");
     for (Uint8 ev : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_RESIZED,
-                     SDL_WINDOWEVENT_RESTORED})
-        pushwindowevent(ev, 640, 480);
+                     SDL_WINDOWEVENT_RESTORED}) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = ev;
+        e.window.data1 = 640;
+        e.window.data2 = 480;
+        SDL_PushEvent(&e);
+    }
     pump();
     expectwholeframe(640, 480, 2, "after exposure");
     SDL_SetWindowSize(window, 1000, 760);

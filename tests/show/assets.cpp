@@ -1,9 +1,8 @@
 // Asset set-up on the generated data tree: the black row and column the fades rely on, the rest view. (The
 // same set-up loads the tree for the data tree's tests, which check the doors found by name through how
 // they open, and the menu's frames; the bar's window in the art menu is the gallery bar's test.)
-#include <unistd.h>
-
-#include <filesystem>
+#include <cstring>
+#include <vector>
 
 #include "showfixture.h"
 

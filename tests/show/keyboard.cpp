@@ -142,7 +142,6 @@ TEST_F(ShowState, ClosingTheWindowReleasesEverythingOnceAndEndsTheNestedLoops) {
               std::make_tuple(char(1), unsigned(WM_QUIT), WPARAM(0)));
     // A second destroy (the exit sequence's own release after a close) finds nothing to release.
     WindowProc(hWnd, WM_DESTROY, 0, 0);
-    EXPECT_EQ(lpDD, nullptr);
     setupshow();
     // In the gallery: the main loop still gets its quit, and keys still queued after the end do nothing.
     whichpart = PART_ARTMENU;

@@ -2,7 +2,6 @@
 // camera frames inside the scene's table, and progress when nothing is drawn.
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
