@@ -57,16 +57,6 @@ TEST_F(Chunks, WalkStepsOverUnknownChunksAndResynchronisesOnWhatLooksLikeAChunk)
     EXPECT_STREQ(w->objects[1].name, "HIDDEN");
 }
 
-TEST_F(Chunks, NamesKeepAtMost49Characters) {
-    mk3ds::Scene s;
-    s.meshes = {trianglemesh(std::string(49, 'A')), trianglemesh(std::string(60, 'B'))};
-    world *w = load(s);
-    ASSERT_EQ(w->numobjects, 2);
-    EXPECT_EQ(std::string(w->objects[0].name), std::string(49, 'A'));
-    EXPECT_EQ(std::string(w->objects[1].name), std::string(49, 'B'));
-    EXPECT_EQ(w->objects[1].numverts, 3); // the long name was stepped over whole
-}
-
 TEST_F(Chunks, BadFilesAreRefusedWithTheFileAndTheFault) {
     refused(std::vector<unsigned char>{}, "test.3ds: the file is empty");
     refused(std::vector<unsigned char>{'G', 'I', 'F', '8', '9', 'a', 0, 0}, "test.3ds: not a 3D Studio file");
