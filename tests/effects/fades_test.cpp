@@ -22,13 +22,12 @@ TEST(Fades, FadeInMasksTheLogoBitwiseAndSaturates) {
     for (unsigned level : {0u, 128u, 255u, 0x5Au}) {
         auto d = frame;
         fadeinpicture(bytes(d), bytes(logo), fadenrtab[level]);
-        for (int i = 0; i < N; ++i) {
-            for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < N; ++i)
+            for (int c = 0; c < 4; ++c) // the top byte adds nothing
                 ASSERT_EQ(channel(d[i], c),
-                          std::min(255u, channel(frame[i], c) + (channel(logo[i], c) & level)))
+                          c == 3 ? channel(frame[i], 3)
+                                 : std::min(255u, channel(frame[i], c) + (channel(logo[i], c) & level)))
                     << "level " << level << " pixel " << i << " channel " << c;
-            ASSERT_EQ(channel(d[i], 3), channel(frame[i], 3)) << "the top byte adds nothing";
-        }
     }
 }
 
