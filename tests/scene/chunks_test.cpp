@@ -1,8 +1,6 @@
 // The chunk reader: byte order, the byte-scan search, sub-chunk walks, names, and files that lie.
 #include "helpers.h"
 
-#include <fstream>
-
 namespace {
 
 class Chunks : public SceneTest {};
@@ -96,8 +94,8 @@ TEST_F(Chunks, BadFilesAreRefusedWithTheFileAndTheFault) {
 TEST_F(Chunks, EveryCorpusFileIsReadOrRefused) {
     int n = 0;
     for (const auto &e : std::filesystem::directory_iterator(SCENE_CORPUS)) {
-        std::ifstream f(e.path(), std::ios::binary);
-        const std::vector<unsigned char> b{std::istreambuf_iterator<char>(f), {}};
+        const std::string s = programrun::slurp(e.path().string());
+        const std::vector<unsigned char> b(s.begin(), s.end());
         const std::string name = e.path().filename().string();
         std::string err;
         const bool read = read3dsimage(b.data(), b.size(), name.c_str(), &err, false) != nullptr;

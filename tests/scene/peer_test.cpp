@@ -8,7 +8,6 @@
 #include <lib3ds/node.h>
 
 #include <algorithm>
-#include <fstream>
 #include <set>
 #include <span>
 
@@ -81,8 +80,8 @@ void compare(const std::string &path, const world *w) {
 
 // Loads path from a scratch folder with placeholder texture maps for every map it names.
 world *loadwithmaps(const std::string &path, const std::string &scratch) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+    const std::string s = programrun::slurp(path);
+    const std::vector<unsigned char> bytes(s.begin(), s.end());
     std::string err;
     world *w = read3dsimage(bytes.data(), bytes.size(), path.c_str(), &err, false);
     EXPECT_NE(w, nullptr) << err;
