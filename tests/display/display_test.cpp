@@ -15,19 +15,14 @@ constexpr bool fixedmode = true;
 constexpr bool fixedmode = false;
 #endif
 
-std::vector<unsigned char> frame(int w, int h, uint32_t seed) {
-    std::vector<unsigned char> f(size_t(w) * h * 4);
-    for (int i = 0; i < w * h; i++) {
-        const uint32_t v = (uint32_t(i) * 2654435761u) ^ seed;
-        std::memcpy(&f[size_t(i) * 4], &v, 4);
-    }
+std::vector<uint32_t> frame(int w, int h, uint32_t seed) {
+    std::vector<uint32_t> f(size_t(w) * h);
+    for (size_t i = 0; i < f.size(); i++) f[i] = (uint32_t(i) * 2654435761u) ^ seed;
     return f;
 }
 
-uint32_t pixelof(const std::vector<unsigned char> &f, int w, int x, int y) {
-    uint32_t v;
-    std::memcpy(&v, &f[(size_t(y) * w + x) * 4], 4);
-    return v;
+void show(const std::vector<uint32_t> &f) {
+    blittoscreen(reinterpret_cast<const unsigned char *>(f.data()));
 }
 
 uint32_t screenat(int x, int y) {
@@ -67,9 +62,9 @@ TEST_F(Presentation, StartsWithTheVariantsModeAndShowsASmallFrameUnscaledAtTheTo
     ASSERT_EQ(surface_height(lpDDSPrimary), fixedmode ? 480 : 240);
     // The rest of the fixed mode's 640 x 480 screen is never drawn by a frame.
     const auto f = frame(320, 240, 1);
-    blittoscreen(f.data());
+    show(f);
     expectscreen(surface_width(lpDDSPrimary), surface_height(lpDDSPrimary),
-                 [&](int x, int y) { return x < 320 && y < 240 ? pixelof(f, 320, x, y) : 0u; });
+                 [&](int x, int y) { return x < 320 && y < 240 ? f[size_t(y) * 320 + x] : 0u; });
 }
 
 TEST_F(Presentation, LargeFrameIsHalvedInTheFixedModeAndFillsTheModeSwitchingScreen) {
@@ -79,17 +74,17 @@ TEST_F(Presentation, LargeFrameIsHalvedInTheFixedModeAndFillsTheModeSwitchingScr
     DDSURFACEDESC d;
     ASSERT_EQ(surface_lock(lpDDSBack, &d, DDLOCK_WAIT), 0u);
     for (int y = 0; y < 480; y++)
-        std::memcpy(static_cast<char *>(d.lpSurface) + y * d.lPitch, &pic[y * 2560], 2560);
+        std::memcpy(static_cast<char *>(d.lpSurface) + y * d.lPitch, &pic[size_t(y) * 640], 2560);
     surface_unlock(lpDDSBack);
     const RECT whole{0, 0, 640, 480};
     ASSERT_EQ(surface_blt(lpDDSPrimary, &whole, lpDDSBack), 0u);
 
     const auto f = frame(640, 480, 3);
-    blittoscreen(f.data());
+    show(f);
     ASSERT_EQ(surface_width(lpDDSPrimary), 640);
     expectscreen(640, 480, [&](int x, int y) {
-        if (!fixedmode) return pixelof(f, 640, x, y);
-        return x < 320 && y < 240 ? pixelof(f, 640, 2 * x, 2 * y) : pixelof(pic, 640, x, y);
+        if (!fixedmode) return f[size_t(y) * 640 + x];
+        return x < 320 && y < 240 ? f[size_t(2 * y) * 640 + 2 * x] : pic[size_t(y) * 640 + x];
     });
 }
 
@@ -107,17 +102,17 @@ TEST_F(Presentation, AtALargerScaleTheScreenGrowsAndA640ScreenIsEnlargedAndCentr
         ASSERT_EQ(surface_height(lpDDSPrimary), fixedmode ? 2 * h : h);
         SCOPED_TRACE(s);
         const auto f = frame(w, h, 7);
-        blittoscreen(f.data());
-        expectscreen(w, h, [&](int x, int y) { return pixelof(f, w, x, y); });
+        show(f);
+        expectscreen(w, h, [&](int x, int y) { return f[size_t(y) * w + x]; });
         switchmode(640, 480);
         EXPECT_EQ(vesax, w);
         EXPECT_EQ(vesay, h);
         const auto g = frame(640, 480, 8);
-        blittoscreen(g.data());
+        show(g);
         const int m = s / 2, left = (w - 640 * m) / 2, top = (h - 480 * m) / 2;
         expectscreen(w, h, [&](int x, int y) {
             const bool inside = x >= left && x < left + 640 * m && y >= top && y < top + 480 * m;
-            return inside ? pixelof(g, 640, (x - left) / m, (y - top) / m) : 0u;
+            return inside ? g[size_t((y - top) / m) * 640 + size_t((x - left) / m)] : 0u;
         });
     }
     finiDDObjects();
@@ -127,16 +122,16 @@ TEST_F(Presentation, AtALargerScaleTheScreenGrowsAndA640ScreenIsEnlargedAndCentr
 
 TEST_F(Presentation, AFrameThatCannotBeLockedOrHasNothingToShowOnIsDropped) {
     const auto first = frame(320, 240, 4), second = frame(320, 240, 5);
-    blittoscreen(first.data());
+    show(first);
     const long shown = platform_shownframes();
     surface_failnextlock(lpDDSBack);
-    blittoscreen(second.data());
+    show(second);
     EXPECT_EQ(platform_shownframes(), shown);
-    EXPECT_EQ(screenat(10, 10), pixelof(first, 320, 10, 10));
-    blittoscreen(second.data()); // the next one goes through again
-    EXPECT_EQ(screenat(10, 10), pixelof(second, 320, 10, 10));
+    EXPECT_EQ(screenat(10, 10), first[10 * 320 + 10]);
+    show(second); // the next one goes through again
+    EXPECT_EQ(screenat(10, 10), second[10 * 320 + 10]);
     finiDDObjects();
-    blittoscreen(first.data()); // released: nothing happens
+    show(first); // released: nothing happens
 }
 
 TEST_F(Presentation, SwitchModeRecreatesTheSurfacesEvenAtTheSameSize) {
@@ -145,10 +140,10 @@ TEST_F(Presentation, SwitchModeRecreatesTheSurfacesEvenAtTheSameSize) {
     static_cast<uint32_t *>(d.lpSurface)[0] = 0x123456;
     surface_unlock(lpDDSBack);
     const auto f = frame(320, 240, 6);
-    blittoscreen(f.data());
+    show(f);
     switchmode(320, 240);
     ASSERT_NE(lpDDSBack, nullptr);
     EXPECT_EQ(surface_pixels(lpDDSBack)[0], 0u); // a new surface
     // The mode-switching build sets the mode again: a new, empty screen.
-    EXPECT_EQ(screenat(5, 5), fixedmode ? pixelof(f, 320, 5, 5) : 0u);
+    EXPECT_EQ(screenat(5, 5), fixedmode ? f[5 * 320 + 5] : 0u);
 }

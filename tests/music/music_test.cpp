@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -54,12 +53,9 @@ double rms(int frames) {
 }
 
 double moduleseconds(const std::string &path) {
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    std::vector<char> d(size_t(fs::file_size(path)));
-    size_t got = std::fread(d.data(), 1, d.size(), f);
-    std::fclose(f);
-    openmpt_module *m = openmpt_module_create_from_memory2(d.data(), got, nullptr, nullptr, nullptr, nullptr,
-                                                           nullptr, nullptr, nullptr);
+    const std::string d = programrun::slurp(path);
+    openmpt_module *m = openmpt_module_create_from_memory2(d.data(), d.size(), nullptr, nullptr, nullptr,
+                                                           nullptr, nullptr, nullptr, nullptr);
     const double s = m ? openmpt_module_get_duration_seconds(m) : 0;
     if (m) openmpt_module_destroy(m);
     return s;

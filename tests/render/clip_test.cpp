@@ -14,10 +14,6 @@ struct ClipTest : testing::Test {
         initplanes();
         whichtri = whichindex = 0;
     }
-    void clip(td3point a, td3point b, td3point c) {
-        td3point tri[3] = {a, b, c};
-        cliptmappoly(tri, polyinfo{1, tex.data(), plottmaptri});
-    }
 };
 
 td3point vp(float x, float y, float z, float u = 0, float v = 0) {
@@ -27,10 +23,12 @@ td3point vp(float x, float y, float z, float u = 0, float v = 0) {
 } // namespace
 
 TEST_F(ClipTest, FacesBeforeTheNearOrBeyondTheFarPlaneAreDropped) {
-    clip(vp(0, 0, 0.005f), vp(1, 0, 0.001f), vp(0, 1, -3));
-    clip(vp(0, 0, 60000), vp(1, 0, 70000), vp(0, 1, 65000));
-    EXPECT_EQ(whichtri, 0);
-    clip(vp(-1, -1, 10), vp(1, -1, 10), vp(0, 1, 10));
+    // Only the last, at depth 10, takes a record.
+    td3point tris[3][3] = {{vp(0, 0, 0.005f), vp(1, 0, 0.001f), vp(0, 1, -3)},
+                           {vp(0, 0, 60000), vp(1, 0, 70000), vp(0, 1, 65000)},
+                           {vp(-1, -1, 10), vp(1, -1, 10), vp(0, 1, 10)}};
+    for (auto &t : tris) cliptmappoly(t, polyinfo{1, tex.data(), plottmaptri});
+    EXPECT_EQ(whichtri, 1);
     EXPECT_EQ(whichindex, 1);
     EXPECT_EQ(sortedtri[0]->depth, 10);
 }

@@ -52,7 +52,7 @@ TEST_F(Assembly, AFileWithoutAMeshSectionGivesAnEmptyWorld) {
 }
 
 TEST_F(Assembly, Read3dsFindsTheFileThroughThePathLayerAndStopsOnABadOne) {
-    const std::string dir = scratchdir("paths");
+    const std::string dir = programrun::scratch("scene", "paths");
     std::filesystem::create_directories(dir + "/gfx");
     mk3ds::Scene s;
     s.meshes = {trianglemesh("CUBE")};

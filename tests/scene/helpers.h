@@ -48,11 +48,6 @@ inline F3 xyz(const d3point &p) {
     return {p.x, p.y, p.z};
 }
 
-// A fresh scratch folder of this process.
-inline std::string scratchdir(const std::string &name) {
-    return programrun::scratch("scene", name);
-}
-
 // Runs f with the working directory set to dir.
 template <class F> void indir(const std::string &dir, F f) {
     const auto old = std::filesystem::current_path();

@@ -8,7 +8,6 @@
 #include <lib3ds/node.h>
 
 #include <algorithm>
-#include <fstream>
 #include <set>
 #include <span>
 
@@ -81,8 +80,8 @@ void compare(const std::string &path, const world *w) {
 
 // Loads path from a scratch folder with placeholder texture maps for every map it names.
 world *loadwithmaps(const std::string &path, const std::string &scratch) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+    const std::string s = programrun::slurp(path);
+    const std::vector<unsigned char> bytes(s.begin(), s.end());
     std::string err;
     world *w = read3dsimage(bytes.data(), bytes.size(), path.c_str(), &err, false);
     EXPECT_NE(w, nullptr) << err;
@@ -112,7 +111,7 @@ TEST_F(Peer, Lib3dsReadsOurKeyframerAndMapScaleAsWeDo) {
         cn.target.push_back({{f}, {0, float(f), 0}});
     }
     s.keyframer->cameras.push_back(cn);
-    const std::string path = scratchdir("peer") + "/scene.3ds";
+    const std::string path = programrun::scratch("scene", "peer") + "/scene.3ds";
     ASSERT_TRUE(mk3ds::save3ds(s, path));
     const world *w = load(s);
     ASSERT_NE(w, nullptr);
@@ -156,7 +155,7 @@ TEST_F(Peer, OtherPeoplesFilesReadAsLib3dsReadsThem) {
                 if (e.path().extension() == ".3ds" || e.path().extension() == ".3DS")
                     files.push_back(e.path().string());
             }
-    const std::string scratch = scratchdir("real");
+    const std::string scratch = programrun::scratch("scene", "real");
     const std::string roomgz = "/usr/share/doc/libirrlicht-dev/media/room.3ds.gz";
     if (fs::exists(roomgz)) {
         ASSERT_EQ(std::system(("gzip -dc '" + roomgz + "' > '" + scratch + "/room.3ds'").c_str()), 0);
@@ -167,12 +166,9 @@ TEST_F(Peer, OtherPeoplesFilesReadAsLib3dsReadsThem) {
     for (const std::string &path : files) {
         SCOPED_TRACE(path);
         freeloadedscenes();
-        if (fs::file_size(path) == 0) {
-            // The empty file of the invalid set is refused with a message that names it.
-            std::string err;
-            EXPECT_EQ(read3dsimage(nullptr, 0, path.c_str(), &err, false), nullptr);
-            EXPECT_EQ(err, path + ": the file is empty");
-        } else if (world *w = loadwithmaps(path, scratch + "/" + fs::path(path).stem().string())) {
+        if (fs::file_size(path) == 0)
+            continue; // the empty file of the invalid set: the chunk tests refuse one
+        if (world *w = loadwithmaps(path, scratch + "/" + fs::path(path).stem().string())) {
             compare(path, w);
             read++;
         }

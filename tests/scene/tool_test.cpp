@@ -5,7 +5,7 @@ namespace {
 
 // What the tool writes, both streams together, and its exit status.
 programrun::Outcome tool(const std::string &args) {
-    static const std::string logs = scratchdir("toolrun");
+    static const std::string logs = programrun::scratch("scene", "toolrun");
     auto r = programrun::run(std::string(SHOWCASE_BUILD_DIR) + "/tools/showcase-scene/showcase-scene " + args,
                              logs, logs);
     r.out += r.err;
@@ -13,7 +13,7 @@ programrun::Outcome tool(const std::string &args) {
 }
 
 TEST(Tool, PrintsWhatTheLoaderReadAndItsErrors) {
-    const std::string dir = scratchdir("tool");
+    const std::string dir = programrun::scratch("scene", "tool");
     std::filesystem::create_directories(dir + "/gfx/maps");
     std::filesystem::create_directories(dir + "/gfx/scenes");
     writejpeg(dir + "/gfx/maps/stone.jpg", 4, 4, {0.1f, 0.2f, 0.3f});
