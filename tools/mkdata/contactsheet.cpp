@@ -3,7 +3,6 @@
 #include "raster.h"
 #include "text.h"
 
-#include <jpeglib.h>
 #include <png.h>
 
 #include <algorithm>
@@ -15,59 +14,6 @@
 namespace mkdata {
 
 namespace {
-
-struct JpegReadError {
-    jpeg_error_mgr pub;
-    jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-// libjpeg reports a fault by a longjmp back to the setjmp here, which must not skip the end of a C++ object:
-// the row is libjpeg's own, the picture the caller's, and the caller composes the message.
-bool decompressjpeg(FILE *f, Image &img, JpegReadError &err) {
-    jpeg_decompress_struct cinfo;
-    cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = [](j_common_ptr c) {
-        JpegReadError *e = reinterpret_cast<JpegReadError *>(c->err);
-        (*c->err->format_message)(c, e->message);
-        longjmp(e->jump, 1);
-    };
-    if (setjmp(err.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, f);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-    img = Image(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
-    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                cinfo.output_width * 3, 1);
-    for (int y = 0; y < img.h; ++y) {
-        jpeg_read_scanlines(&cinfo, row, 1);
-        for (int x = 0; x < img.w; ++x)
-            img.at(x, y) = {row[0][static_cast<size_t>(x) * 3] / 255.0f,
-                            row[0][static_cast<size_t>(x) * 3 + 1] / 255.0f,
-                            row[0][static_cast<size_t>(x) * 3 + 2] / 255.0f};
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
-bool readjpeg(const std::string &path, Image &img, std::string &error) {
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) {
-        error = path + ": cannot be opened";
-        return false;
-    }
-    JpegReadError err;
-    const bool decoded = decompressjpeg(f, img, err);
-    fclose(f);
-    if (!decoded) error = path + ": " + err.message;
-    return decoded;
-}
 
 bool readbmp(const std::string &path, Image &img, std::string &error) {
     FILE *f = fopen(path.c_str(), "rb");

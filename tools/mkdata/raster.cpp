@@ -260,6 +260,36 @@ bool compressjpeg(const Image &img, FILE *f, int quality, uint8_t *row, JpegErro
     return true;
 }
 
+// libjpeg reports a fault by a longjmp back to the setjmp here, which must not skip the end of a C++ object:
+// the row is libjpeg's own, the picture the caller's, and the caller composes the message.
+bool decompressjpeg(FILE *f, Image &img, JpegError &jerr) {
+    jpeg_decompress_struct cinfo;
+    cinfo.err = jpeg_std_error(&jerr.mgr);
+    jerr.mgr.error_exit = jpegerrorexit;
+    if (setjmp(jerr.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, f);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    img = Image(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                cinfo.output_width * 3, 1);
+    for (int y = 0; y < img.h; ++y) {
+        jpeg_read_scanlines(&cinfo, row, 1);
+        for (int x = 0; x < img.w; ++x)
+            img.at(x, y) = {row[0][static_cast<size_t>(x) * 3] / 255.0f,
+                            row[0][static_cast<size_t>(x) * 3 + 1] / 255.0f,
+                            row[0][static_cast<size_t>(x) * 3 + 2] / 255.0f};
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
 } // namespace
 
 bool writejpeg(const Image &img, const std::string &path, int quality, std::string &error) {
@@ -329,6 +359,19 @@ bool writebmp24(const Image &img, const std::string &path, std::string &error) {
         return false;
     }
     return true;
+}
+
+bool readjpeg(const std::string &path, Image &img, std::string &error) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) {
+        error = path + ": cannot be opened";
+        return false;
+    }
+    JpegError jerr;
+    const bool decoded = decompressjpeg(f, img, jerr);
+    fclose(f);
+    if (!decoded) error = path + ": " + jerr.message;
+    return decoded;
 }
 
 } // namespace mkdata

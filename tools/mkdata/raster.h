@@ -104,6 +104,8 @@ Image resize(const Image &img, int w, int h); // area-averaging when shrinking, 
 // Writers. Both return false and fill error (naming the file) on failure.
 bool writejpeg(const Image &img, const std::string &path, int quality, std::string &error);
 bool writebmp24(const Image &img, const std::string &path, std::string &error);
+// Reads a JPEG into img at its own size; false with the file and libjpeg's reason in error.
+bool readjpeg(const std::string &path, Image &img, std::string &error);
 uint8_t tobyte(float v);
 
 } // namespace mkdata
